@@ -1,0 +1,23 @@
+// Conversions between the game's CP932 (Windows Shift-JIS) bytes and the
+// encodings of the machine. Game text stays CP932 everywhere else.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// CP932 to UTF-32 for drawing. Bytes that do not decode are skipped.
+std::u32string Cp932ToUtf32(std::string_view text);
+
+// CP932 to UTF-8 for messages and file names. Bytes that do not decode become
+// U+FFFD.
+std::string Cp932ToUtf8(std::string_view text);
+
+// UTF-8 to CP932. On a character CP932 cannot hold, or on bytes that are not
+// UTF-8, returns false and sets badOffset to the byte offset in `text` where
+// the failing character starts.
+bool Utf8ToCp932(std::string_view text, std::string& out, std::size_t& badOffset);
+
+}  // namespace platform

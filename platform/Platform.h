@@ -1,0 +1,97 @@
+// The machine as the game sees it: one window with a paint box, its message
+// queue, a millisecond clock, the system beep, a modal error box, the
+// application's terminate request, and the two audio outputs.
+//
+// Two implementations exist: the SDL2 one (a real window, real audio) and the
+// headless one (a virtual clock, scripted input and a record of everything
+// shown and heard), used by the tests and the tools.
+//
+// All texts crossing this interface are UTF-8 unless they name a data file;
+// data file names are CP932 bytes as the story script writes them
+// ("dat\\name"), converted here at the edge.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+enum class MouseButton { Left, Right, Middle };
+
+struct Event {
+  enum class Kind {
+    MouseDown,  // button, x, y
+    MouseMove,  // x, y
+    MouseUp,    // button, x, y
+    Key,        // key (Windows virtual-key code), keyUp
+    Close,      // the user asked to close the window
+    User,       // a private message posted with PostUserMessage
+    Quit,       // the terminate request posted with PostQuit
+  };
+  Kind kind = Kind::MouseMove;
+  MouseButton button = MouseButton::Left;
+  int x = 0;  // paint-box pixels; outside 0..599 x 0..399 while the mouse is captured
+  int y = 0;
+  int key = 0;
+  bool keyUp = false;
+  int message = 0;  // User: the message number
+};
+
+// Stands in for the outside MIDI library: select a device once, load a piece,
+// play it once (option 6) or repeatedly (option 7), stop, release. Every call
+// returns at once; failures are silent.
+class MusicOut {
+ public:
+  virtual ~MusicOut() = default;
+  virtual void SetDevice(int device, int flags) = 0;
+  virtual void LoadFile(const std::string& path, int flags) = 0;
+  virtual void Play(int options, int a, int b) = 0;
+  virtual void Stop() = 0;
+  virtual void Free() = 0;
+};
+
+// Stands in for the system's sound service: one sound at a time; every start
+// replaces the sound that plays; a missing or unplayable file is silence.
+class SoundOut {
+ public:
+  virtual ~SoundOut() = default;
+  virtual void Play(const std::string& path, bool loop) = 0;
+  virtual void Purge() = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Milliseconds since some fixed moment, held as a non-negative 32-bit value.
+  virtual std::int32_t Milliseconds() = 0;
+
+  // The one window, created hidden with the given client size.
+  virtual void CreateWindow(const std::string& caption, int clientWidth, int clientHeight) = 0;
+  virtual bool WindowCreated() const = 0;
+  virtual void OuterSize(int& width, int& height) = 0;   // border and caption included
+  virtual void ScreenSize(int& width, int& height) = 0;  // the primary display
+  virtual void MoveWindow(int left, int top) = 0;        // outer top-left corner
+  virtual void ShowWindow() = 0;
+  virtual bool WindowShown() const = 0;
+
+  // Copies a picture of 24-bit pixels (blue, green, red) into the client area
+  // at (0, 0), clipped to it. Rows are top to bottom, `stride` bytes apart.
+  virtual void Present(const std::uint8_t* pixels, int width, int height, int stride) = 0;
+
+  // The message queue. PollEvent takes the next pending event, if any.
+  // WaitEvent returns when an event is pending or after timeoutMs (0: at once).
+  virtual void PostUserMessage(int message) = 0;
+  virtual void PostQuit() = 0;
+  virtual bool PollEvent(Event& event) = 0;
+  virtual void WaitEvent(int timeoutMs) = 0;
+
+  virtual void Beep() = 0;
+  // A modal box with the error icon and an OK button; returns when dismissed.
+  virtual void ErrorBox(const std::string& title, const std::string& text) = 0;
+
+  virtual MusicOut& Music() = 0;
+  virtual SoundOut& Sound() = 0;
+};
+
+}  // namespace platform
