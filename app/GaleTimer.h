@@ -1,0 +1,42 @@
+// Periodic tasks and the cooperative loop that runs them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TGaleForm;
+
+struct TGaleThread {
+  std::string Name;
+  std::function<void()> Routine;
+  std::int32_t Interval = 0;  // milliseconds; 0 or less never runs
+  std::int32_t LastRun = 0;   // clock reading of the last run, or of the adding
+};
+
+// The unit's state: one task list per program.
+extern std::vector<TGaleThread> Tasks;
+extern bool TimerCreated;
+
+class TGaleTimer {
+ public:
+  // The first instance clears the task list and has the form start the loop;
+  // a second one is refused with the system beep and holds nothing.
+  explicit TGaleTimer(TGaleForm& form);
+  ~TGaleTimer();
+  TGaleTimer(const TGaleTimer&) = delete;
+  TGaleTimer& operator=(const TGaleTimer&) = delete;
+
+  void AddTask(std::function<void()> routine, std::int32_t interval, const std::string& name);
+  void ClearTasks();
+  bool Accepted() const { return accepted_; }
+
+ private:
+  bool accepted_ = false;
+};
+
+// Processes pending messages, reads the clock once and runs every due task,
+// pass after pass, until the application is terminating. When nothing is
+// pending and nothing is due, it waits for input until the next task is due.
+void RunLoop();

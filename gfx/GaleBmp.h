@@ -1,0 +1,73 @@
+// The game's drawing surface: a 24-bit picture (blue, green, red bytes) with
+// direct row access, an optional transparency mask, block copies and text.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+class Platform;
+}
+
+// One pixel as surfaces store it.
+struct TPixel {
+  std::uint8_t b = 0;
+  std::uint8_t g = 0;
+  std::uint8_t r = 0;
+};
+static_assert(sizeof(TPixel) == 3);
+
+// Row addresses: element y points at the first byte of row y.
+using TPixelTable = std::vector<std::uint8_t*>;
+
+// A colour as the window system takes it: red + 256 * green + 65536 * blue.
+using TColorRef = std::uint32_t;
+
+// Font style flags.
+constexpr std::uint8_t fsBold = 1;
+constexpr std::uint8_t fsItalic = 2;
+constexpr std::uint8_t fsUnderline = 4;
+constexpr std::uint8_t fsStrikeOut = 8;
+
+constexpr TPixel kWhitePixel{255, 255, 255};
+
+class TGaleBitmap {
+ public:
+  TGaleBitmap();
+  ~TGaleBitmap();
+  TGaleBitmap(const TGaleBitmap&) = delete;
+  TGaleBitmap& operator=(const TGaleBitmap&) = delete;
+
+  TPixelTable Rows;
+  std::unique_ptr<TGaleBitmap> Mask;
+
+  int Width() const;
+  int Height() const;
+
+  // Errors (std::runtime_error, UTF-8 messages): "ファイル %s は開けません",
+  // "ビットマップイメージが不正です", "JPEG エラー #%d".
+  void LoadImage(const std::string& name);  // name: CP932, e.g. "dat\\title.bmp"
+  void LoadJpeg(const std::string& name);
+  void Resize(int width, int height, TPixel color = kWhitePixel);
+  void Fill(TPixel color);
+  void RebuildRows();
+  void MakeTransparentAt(int x, int y);
+  void MakeTransparent(TColorRef key);
+  void DrawOnto(TGaleBitmap& target, int x, int y) const;
+  void PresentTo(platform::Platform& paintBox) const;
+  void CopyBlock(TGaleBitmap& target, int x, int y, int width, int height, int sourceX,
+                 int sourceY) const;
+  void SetFont(int height, std::uint8_t style, TColorRef color);
+  void DrawText(int x, int y, const std::string& text);  // text: CP932
+  int FontHeight() const;
+  // Advance width in pixels of a text in the current font (for tools).
+  int TextWidth(const std::string& text) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+bool SameColor(TPixel a, TPixel b);

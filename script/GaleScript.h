@@ -1,0 +1,90 @@
+// The story interpreter: pages of script entries loaded from a line file,
+// handed out as batches of text lines while command lines run their
+// registered handlers.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// An ordered list of words; element 0 first. A command handler receives the
+// words of its line with element 0 the command word as written.
+using TWordList = std::vector<std::string>;
+
+// What the script needs from the application that runs it.
+class TScriptHost {
+ public:
+  virtual ~TScriptHost() = default;
+  // The system's default beep (a missing script file).
+  virtual void Beep() = 0;
+  // The application's terminate request (the script has ended).
+  virtual void Terminate() = 0;
+  // Reads a whole file named as the game names files. Returns false when no
+  // such file exists; throws when it exists but cannot be read.
+  virtual bool ReadFile(const std::string& path, std::string& bytes) = 0;
+};
+
+// One page of script entries.
+struct TScriptUnit {
+  static constexpr std::int32_t kCapacity = 10000;
+  std::vector<std::string> Lines;  // grows up to kCapacity; never beyond
+  std::int32_t Count = 0;
+  std::int32_t Cursor = 0;
+};
+
+struct TCommandIndex {
+  std::string Name;
+  std::uint8_t TakesArguments = 1;
+  std::function<void()> Handler;
+  std::function<void(const TWordList&)> ArgsHandler;
+};
+
+// Whitespace normalisation (full-width spaces and tabs to spaces, runs of
+// spaces folded, both ends trimmed), then a split at single spaces.
+TWordList NormaliseWords(const std::string& text);
+
+// True when the character at the 1-based position is a single-byte "@".
+bool IsLabel(const std::string& text, int position);
+
+// Appends every line of the file to the list; false when reading failed
+// (missing or unreadable). Never throws for a file it cannot read.
+bool LoadSayings(TScriptHost& host, const std::string& path, std::vector<std::string>& list,
+                 bool scrambled);
+
+class TGaleScript {
+ public:
+  TGaleScript(TScriptHost& host, const std::string& path, bool scrambled);
+
+  bool LoadFile(const std::string& path, bool scrambled);
+  void SetBatchLimit(std::int32_t n);
+  void SetBatchHandler(std::function<void(const TWordList&)> handler);
+  void RegisterCommand(const std::string& name, std::function<void(const TWordList&)> handler);
+  void DeliverNext();
+  void JumpToLabel(const std::string& label);
+  void Finish();
+
+  // Fields, public as the engine's other parts read them.
+  std::vector<std::unique_ptr<TScriptUnit>> Pages;
+  std::int32_t BatchLimit = 0;
+  std::uint8_t BatchMode = 0;
+  std::function<void(const std::string&)> LineHandler;
+  std::function<void()> BlockEndHandler;
+  std::function<void(const TWordList&)> BatchHandler;
+  std::vector<TCommandIndex> Commands;
+  std::int32_t LineCount = 0;
+  std::uint8_t Ended = 0;
+  std::uint8_t BlockBreak = 0;
+
+  // The interpreter's inner steps, public for tests and tools.
+  std::string NextEntry();
+  bool IsAtEnd() const;
+  bool MatchCommand(const std::string& text, const std::string& name, TWordList& words) const;
+  std::string TakeTextLine();
+  void GatherBatch(TWordList& lines);
+  std::string TakeSingleLine();
+
+ private:
+  TScriptHost& host_;
+};
