@@ -1,0 +1,188 @@
+// The game's state, its 50 ms tick, input, bootstrap and script commands.
+// All game logic is plain routines over the one GameState.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gfx/GaleBmp.h"
+#include "platform/Platform.h"
+#include "script/GaleScript.h"
+
+class TGaleMidi;
+class TGaleWave;
+class TGaleTimer;
+class TGaleForm;
+namespace platform {
+class Platform;
+}
+
+// The game's one pseudo-random generator, seeded once.
+class TRandom {
+ public:
+  void Seed(std::uint64_t seed);
+  // A uniform integer 0 .. n - 1 (n >= 1).
+  std::int32_t Next(std::int32_t n);
+
+ private:
+  std::uint64_t state_ = 0x853c49e6748fea9bULL;
+};
+
+struct TMarigoldButton {
+  std::string Caption;  // CP932
+  std::int32_t CaptionSize = 0;
+  std::int32_t Left = 0;
+  std::int32_t Top = 0;
+  std::int32_t Right = 0;   // inclusive
+  std::int32_t Bottom = 0;  // inclusive
+  std::string Target;       // a label, or "THROUGH"
+};
+
+struct TSubImage {
+  std::unique_ptr<TGaleBitmap> Surface;
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+};
+
+// Colours as surfaces store them (blue, green, red).
+constexpr TPixel KeyColor{0, 0, 0};
+constexpr TPixel FillColor{255, 255, 255};
+constexpr TPixel HoverColor{0, 0, 255};     // red
+constexpr TPixel TextMarkColor{255, 0, 0};  // blue
+
+constexpr std::int32_t kMaxButtons = 10;
+constexpr std::int32_t kMaxVanished = 10;
+constexpr std::int32_t kMaxSubImages = 10;
+constexpr std::int32_t kMaxStoryLines = 10;
+constexpr std::int32_t kSayingRows = 4;
+
+struct GameState {
+  // Mode and layers.
+  std::string Mode = "TITLE";
+  std::function<void()> FramePainter;
+
+  // Countdown and gauge.
+  std::int32_t TimeLeft = 180000;
+  bool ClockRunning = false;
+  bool GaugeActive = false;
+  std::int32_t Heat = 0;
+  std::int32_t HeatLimit = 0;
+
+  // Held mouse button.
+  bool MouseHeld = false;
+  std::int32_t HoldTicks = 0;
+  std::int32_t HoldX = 0;
+  std::int32_t HoldY = 0;
+
+  // Story text and its layout.
+  std::array<std::string, kMaxStoryLines> StoryLines;
+  std::int32_t StoryLineCount = 0;
+  std::int32_t FontSize = 0;
+  static constexpr std::int32_t DefaultFontSize = 20;
+  TColorRef TextColor = 0;
+  std::int32_t TextOriginX = 0;
+  std::int32_t TextOriginY = 0;
+
+  // Surfaces (made by CreateSurfaces, released by FreeSurfaces).
+  std::unique_ptr<TGaleBitmap> FrameSurface;
+  std::unique_ptr<TGaleBitmap> BackgroundSurface;
+  std::array<TSubImage, kMaxSubImages> SubImages;
+  std::int32_t SubImageCount = 0;
+  std::array<std::unique_ptr<TGaleBitmap>, 12> DigitGlyphs;
+  std::unique_ptr<TGaleBitmap> SandClockSurface;
+
+  // Buttons.
+  std::array<TMarigoldButton, kMaxButtons> Buttons;
+  std::int32_t ButtonCount = 0;
+  std::int32_t HoverButton = -1;
+  std::array<std::string, kMaxVanished> VanishedNames;
+  std::int32_t VanishedCount = 0;
+
+  // Sayings.
+  std::vector<std::string> SayingList;
+  bool SayingActive = false;
+  bool SayingsDone = false;
+  std::array<std::string, kSayingRows> SayingRows;
+  std::int32_t SayingRow = 0;
+  std::int32_t SayingScroll = 0;
+  std::int32_t SayingIndex = 0;
+  std::int32_t SayingCharPos = 0;
+
+  // Engine objects (made by InitGame, released by DoneGame).
+  std::unique_ptr<TGaleMidi> MusicPlayer;
+  std::unique_ptr<TGaleWave> SoundPlayer;
+  std::unique_ptr<TGaleTimer> TaskTimer;
+  std::unique_ptr<TScriptHost> ScriptHost;
+  std::unique_ptr<TGaleScript> StoryScript;
+
+  TRandom Random;
+  platform::Platform* Machine = nullptr;  // the paint box, beep and audio
+};
+
+// The stored story and sayings are scrambled.
+constexpr bool ScrambledFiles = true;
+
+// The one game state.
+extern GameState Game;
+
+// Puts every field back to its initial value, releasing what it holds (tests).
+void ResetGameState();
+
+// random(n) of the game's one generator.
+std::int32_t random(std::int32_t n);
+
+// Bootstrap and shutdown. The seed defaults to the milliseconds since
+// midnight (UTC); tests and tools pass their own.
+void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed = std::nullopt);
+void DoneGame();
+void CreateSurfaces();
+void FreeSurfaces();
+
+// Tick, input and flow.
+void GameTick();
+void ComposeFrame();
+void HandleClick(std::int32_t x, std::int32_t y);
+void StartMain();
+void AdvanceStory();
+void PntMainMouseDown(platform::MouseButton button, std::int32_t x, std::int32_t y);
+void PntMainMouseMove(std::int32_t x, std::int32_t y);
+void PntMainMouseUp(platform::MouseButton button);
+
+// Story scene.
+void TakeStoryLines(const TWordList& lines);
+void AddSubImage(const std::string& path, std::int32_t x, std::int32_t y);
+
+// Buttons.
+void ClearButtons();
+void AddButton(const std::string& caption, std::int32_t captionSize, std::int32_t left,
+               std::int32_t top, std::int32_t right, std::int32_t bottom,
+               const std::string& target);
+void UpdateHover(std::int32_t x, std::int32_t y);
+void ActivateButton(std::int32_t index);
+
+// Heat.
+void HeatClick();
+
+// Sayings.
+void ResetSayings();
+
+// Script commands, in the order they are registered.
+void CmdMidi(const TWordList& args);
+void CmdWave(const TWordList& args);
+void CmdWaveByLoop(const TWordList& args);
+void CmdImage(const TWordList& args);
+void CmdFont(const TWordList& args);
+void CmdButton(const TWordList& args);
+void CmdHeatyJump(const TWordList& args);
+void CmdImageSub(const TWordList& args);
+void CmdHeatUp(const TWordList& args);
+void CmdHeatSpark(const TWordList& args);
+void CmdVanishButton(const TWordList& args);
+void CmdFinalize(const TWordList& args);
+void CmdSaying(const TWordList& args);
+void CmdStopTimer(const TWordList& args);
