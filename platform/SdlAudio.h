@@ -11,6 +11,10 @@ namespace platform {
 // Opens the audio device on construction (initialising SDL's audio subsystem
 // itself). Without a device, a SoundFont or a decodable file everything is
 // silence; nothing here ever fails loudly.
+//
+// The SoundFont is the first that loads of the paths listed in the
+// environment variable SDL_SOUNDFONTS (separated by ':' or ';'), or else
+// /usr/share/sounds/sf2/TimGM6mb.sf2. It is loaded once, here.
 class SdlAudio {
  public:
   SdlAudio();
@@ -20,6 +24,14 @@ class SdlAudio {
 
   MusicOut& Music();
   SoundOut& Sound();
+
+  // A short tone on a channel of its own, so it does not cut the game's sound.
+  void Beep();
+
+  // Whether the audio device is open, and whether music can be heard (a
+  // device and a loaded SoundFont).
+  bool DeviceOpen() const;
+  bool MusicReady() const;
 
  private:
   struct Impl;
