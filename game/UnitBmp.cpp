@@ -1,0 +1,513 @@
+// Everything the game draws into FrameSurface. Per-pixel work goes through
+// the surfaces' row table, one row address per row and plain byte access
+// within it; every random number is drawn in a fixed order so that a seeded
+// generator reproduces a frame exactly.
+#include "game/UnitBmp.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "game/UnitCommon.h"
+#include "gfx/GaleBmp.h"
+#include "script/GaleUtility.h"
+#include "sound/GaleMidi.h"
+
+namespace {
+
+// The frame is always 600 x 400; the loops below still clip to the surface
+// they are given so that no row or column outside it is ever addressed.
+constexpr int kFrameWidth = 600;
+constexpr int kFrameHeight = 400;
+
+// "焔の庭" in CP932.
+const std::string kTitleHeading = "\x89\x8B\x82\xCC\x92\xEB";
+const std::string kTitlePrompt = "- CLICK TO START -";
+
+// Draws a surface that may not exist yet (a glyph or picture missing in a
+// test set-up): nothing is drawn, but the caller has already drawn its
+// random offsets, so the sequence of random numbers does not depend on it.
+void DrawIfPresent(const std::unique_ptr<TGaleBitmap>& surface, TGaleBitmap& target, int x, int y) {
+  if (surface) surface->DrawOnto(target, x, y);
+}
+
+// A half-open span [first, last] clipped to 0 .. limit - 1; empty when
+// first > last afterwards.
+struct Span {
+  int first;
+  int last;
+  bool Empty() const { return first > last; }
+};
+
+Span Clip(std::int64_t first, std::int64_t last, int limit) {
+  const std::int64_t f = std::max<std::int64_t>(first, 0);
+  const std::int64_t l = std::min<std::int64_t>(last, limit - 1);
+  if (f > l) return {1, 0};
+  return {static_cast<int>(f), static_cast<int>(l)};
+}
+
+// Applies op(byte) to the three colour bytes of every pixel of the clipped
+// rectangle rows [top, bottom] x columns [left, right].
+template <typename Op>
+void ForEachByte(TGaleBitmap& s, std::int64_t left, std::int64_t top, std::int64_t right,
+                 std::int64_t bottom, Op op) {
+  const Span rows = Clip(top, bottom, s.Height());
+  const Span cols = Clip(left, right, s.Width());
+  if (rows.Empty() || cols.Empty()) return;
+  for (int y = rows.first; y <= rows.last; ++y) {
+    std::uint8_t* p = s.Rows[y] + 3 * cols.first;
+    std::uint8_t* const end = s.Rows[y] + 3 * (cols.last + 1);
+    for (; p != end; ++p) *p = op(*p);
+  }
+}
+
+void FillRect(TGaleBitmap& s, std::int64_t left, std::int64_t top, std::int64_t right,
+              std::int64_t bottom, TPixel color) {
+  const Span rows = Clip(top, bottom, s.Height());
+  const Span cols = Clip(left, right, s.Width());
+  if (rows.Empty() || cols.Empty()) return;
+  for (int y = rows.first; y <= rows.last; ++y) {
+    std::uint8_t* p = s.Rows[y] + 3 * cols.first;
+    for (int x = cols.first; x <= cols.last; ++x, p += 3) {
+      p[0] = color.b;
+      p[1] = color.g;
+      p[2] = color.r;
+    }
+  }
+}
+
+bool IsKey(const std::uint8_t* p) {
+  return (p[0] | p[1] | p[2]) == 0;
+}
+
+// Piece k of a text: its bytes 2k and 2k + 1 (0-based), shorter near the end.
+std::string Piece(const std::string& text, std::int64_t k) {
+  const std::int64_t at = 2 * k;
+  if (at >= static_cast<std::int64_t>(text.size())) return {};
+  return text.substr(static_cast<std::size_t>(at), 2);
+}
+
+// The rising shimmer of the title screen, in place: every pixel of rows
+// 1..398 and columns 1..598 takes the pixel below-or-beside it, bottom rows
+// first, and black results glow in a random red. The row below has already
+// been treated when a row is worked, and so has the pixel to the left.
+void Shimmer(TGaleBitmap& s) {
+  const int lastRow = std::min(kFrameHeight - 2, s.Height() - 2);
+  const int lastCol = std::min(kFrameWidth - 2, s.Width() - 2);
+  if (lastRow < 1 || lastCol < 1) return;
+  for (int r = lastRow; r >= 1; --r) {
+    std::uint8_t* const rows[2] = {s.Rows[r], s.Rows[r + 1]};
+    std::uint8_t* dst = rows[0] + 3;
+    for (int c = 1; c <= lastCol; ++c, dst += 3) {
+      // The row is drawn before the column.
+      const std::int32_t dr = random(2);
+      const std::int32_t dc = random(3);
+      const std::uint8_t* src = rows[dr] + 3 * (c - 1 + dc);
+      const std::uint8_t b = src[0];
+      const std::uint8_t g = src[1];
+      const std::uint8_t red = src[2];
+      dst[0] = b;
+      dst[1] = g;
+      dst[2] = red;
+      if ((b | g | red) == 0) dst[2] = static_cast<std::uint8_t>(random(256));
+    }
+  }
+}
+
+// The black flicker of the story scene: each row draws one red level 64..191
+// and every black pixel of columns 1..599 takes it. Column 0 stays as it is.
+void FlickerBlack(TGaleBitmap& s) {
+  const int width = std::min(kFrameWidth, s.Width());
+  for (int y = 0; y < kFrameHeight; ++y) {
+    const auto level = static_cast<std::uint8_t>(64 + random(128));
+    if (y >= s.Height()) continue;
+    std::uint8_t* p = s.Rows[y] + 3;
+    for (int x = 1; x < width; ++x, p += 3) {
+      if (IsKey(p)) p[2] = level;
+    }
+  }
+}
+
+// Horizontal and vertical one-pixel lines in KeyColor, clipped.
+void HLine(TGaleBitmap& s, std::int64_t left, std::int64_t right, std::int64_t y) {
+  if (y < 0 || y >= s.Height()) return;
+  FillRect(s, left, y, right, y, KeyColor);
+}
+
+void VLine(TGaleBitmap& s, std::int64_t top, std::int64_t bottom, std::int64_t x) {
+  if (x < 0 || x >= s.Width()) return;
+  FillRect(s, x, top, x, bottom, KeyColor);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Title screen.
+
+void StartTitle() {
+  PrepareTitleBackground();
+  if (Game.MusicPlayer) Game.MusicPlayer->Play("dat\\flaremorning.mid", 1);
+}
+
+void PrepareTitleBackground() {
+  if (!Game.BackgroundSurface) Game.BackgroundSurface = std::make_unique<TGaleBitmap>();
+  TGaleBitmap& bg = *Game.BackgroundSurface;
+  bg.LoadImage("dat\\title.bmp");
+
+  // A picture smaller than the frame is padded with white to 600 x 400, so
+  // the brightening below always has every pixel it reads.
+  if (bg.Width() < kFrameWidth || bg.Height() < kFrameHeight) {
+    const int w = std::max(bg.Width(), kFrameWidth);
+    const int h = std::max(bg.Height(), kFrameHeight);
+    TGaleBitmap padded;
+    padded.Resize(w, h, FillColor);
+    bg.CopyBlock(padded, 0, 0, bg.Width(), bg.Height(), 0, 0);
+    bg.Resize(w, h, FillColor);
+    padded.CopyBlock(bg, 0, 0, w, h, 0, 0);
+  }
+
+  // Lighter toward the bottom: row r gains r div 3 on every byte, saturating.
+  for (int r = 0; r < kFrameHeight; ++r) {
+    const unsigned add = static_cast<unsigned>(r / 3);
+    std::uint8_t* p = bg.Rows[r];
+    std::uint8_t* const end = p + 3 * kFrameWidth;
+    for (; p != end; ++p) {
+      const unsigned v = *p + add;
+      *p = static_cast<std::uint8_t>(v > 255 ? 255 : v);
+    }
+  }
+
+  Game.FramePainter = TitlePainter;
+}
+
+void TitlePainter() {
+  if (!Game.FrameSurface) return;
+  TGaleBitmap& frame = *Game.FrameSurface;
+  frame.SetFont(100, 0, 0);
+  frame.DrawText(150, 30, kTitleHeading);
+  frame.SetFont(30, fsBold, 0);
+  frame.DrawText(160, 200, kTitlePrompt);
+  DrawClock();
+  Shimmer(frame);
+}
+
+// ---------------------------------------------------------------------------
+// Story scene.
+
+void MainPainter() {
+  if (!Game.FrameSurface) return;
+  TGaleBitmap& frame = *Game.FrameSurface;
+
+  // Overlays, each shifted right and down by 0..4 pixels (y drawn first).
+  for (std::int32_t i = 0; i < Game.SubImageCount; ++i) {
+    const TSubImage& sub = Game.SubImages.at(static_cast<std::size_t>(i));
+    const std::int32_t dy = random(5);
+    const std::int32_t dx = random(5);
+    DrawIfPresent(sub.Surface, frame, CheckedAdd(sub.X, dx), CheckedAdd(sub.Y, dy));
+  }
+
+  FlickerBlack(frame);
+
+  frame.SetFont(Game.FontSize, fsBold, Game.TextColor);
+  const std::int32_t pitch = CheckedAdd(frame.FontHeight(), 5);
+  for (std::int32_t i = 0; i < Game.StoryLineCount; ++i) {
+    const std::string& line = Game.StoryLines.at(static_cast<std::size_t>(i));
+    const std::int32_t baseY = CheckedAdd(Game.TextOriginY, CheckedMul(i, pitch));
+    for (int copy = 0; copy < 3; ++copy) {
+      const std::int32_t y = CheckedAdd(baseY, random(3));
+      const std::int32_t x = CheckedAdd(Game.TextOriginX, random(3));
+      frame.DrawText(x, y, line);
+    }
+  }
+
+  if (Game.ClockRunning) DrawClock();
+  if (Game.SayingActive) DrawSayings();
+}
+
+// ---------------------------------------------------------------------------
+// Heat gauge and countdown clock.
+
+void CutDigitGlyphs() {
+  TGaleBitmap strip;
+  strip.LoadImage("dat\\font.bmp");
+  for (int i = 0; i < static_cast<int>(Game.DigitGlyphs.size()); ++i) {
+    auto& glyph = Game.DigitGlyphs[static_cast<std::size_t>(i)];
+    if (!glyph) glyph = std::make_unique<TGaleBitmap>();
+    glyph->Resize(25, 40);
+    strip.CopyBlock(*glyph, 0, 0, 25, 40, 25 * i, 0);
+    glyph->MakeTransparentAt(0, 0);
+  }
+}
+
+void DrawClock() {
+  if (!Game.FrameSurface) return;
+  TGaleBitmap& frame = *Game.FrameSurface;
+
+  ForEachByte(frame, 375, 350, 599, 399,
+              [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 255) / 2); });
+
+  std::int32_t rest = Game.TimeLeft;
+  const std::int32_t minutes = rest / 60000;
+  rest %= 60000;
+  const std::int32_t tensOfSeconds = rest / 10000;
+  rest %= 10000;
+  const std::int32_t seconds = rest / 1000;
+  rest %= 1000;
+  const std::int32_t tenths = rest / 100;
+  rest %= 100;
+  const std::int32_t hundredths = rest / 10;
+  const std::array<std::int32_t, 7> sequence = {minutes, 10,     tensOfSeconds, seconds,
+                                                11,      tenths, hundredths};
+
+  for (int j = 0; j < 7; ++j) {
+    const auto& glyph = Game.DigitGlyphs.at(static_cast<std::size_t>(sequence[j]));
+    for (int copy = 0; copy < 2; ++copy) {
+      const int y = 360 - random(3);
+      const int x = 425 + 25 * j - random(3);
+      DrawIfPresent(glyph, frame, x, y);
+    }
+  }
+
+  for (int copy = 0; copy < 2; ++copy) {
+    const int y = 350 - random(3);
+    const int x = 375 - random(3);
+    DrawIfPresent(Game.SandClockSurface, frame, x, y);
+  }
+}
+
+std::string HeatLabel(std::int32_t heat) {
+  // Each label is six CP932 bytes.
+  if (heat < 0) return {};
+  if (heat <= 9) return "\x20\x94\x4D\x20\x81\x46";    // " 熱 ："
+  if (heat <= 19) return "\x8D\x82\x94\x4D\x81\x46";   // "高熱："
+  if (heat <= 29) return "\x94\x9A\x94\x4D\x81\x46";   // "爆熱："
+  if (heat <= 74) return "\x8B\xC9\x94\x4D\x81\x46";   // "極熱："
+  if (heat <= 149) return "\x8D\x67\x98\x40\x81\x46";  // "紅蓮："
+  if (heat <= 254) return "\x94\x92\x94\x4D\x81\x46";  // "白熱："
+  if (heat == 255) return "\x8E\xDC\x94\x4D\x81\x46";  // "灼熱："
+  return {};
+}
+
+void DrawHeatGauge() {
+  if (!Game.FrameSurface) return;
+  TGaleBitmap& frame = *Game.FrameSurface;
+  const std::int32_t heat = Game.Heat;
+
+  // Streaks: one draw per column decides whether the whole column is
+  // whitened or reddened.
+  const Span rows = Clip(0, 49, frame.Height());
+  for (int x = 350; x <= 599; ++x) {
+    const std::int64_t t = static_cast<std::int64_t>(random(255)) + heat / 3 + 38;
+    if (x >= frame.Width() || rows.Empty()) continue;
+    for (int y = rows.first; y <= rows.last; ++y) {
+      std::uint8_t* p = frame.Rows[y] + 3 * x;
+      if (t < 255) {
+        p[0] = static_cast<std::uint8_t>((p[0] + 255) / 2);
+        p[1] = static_cast<std::uint8_t>((p[1] + 255) / 2);
+        p[2] = static_cast<std::uint8_t>((p[2] + 255) / 2);
+      } else {
+        p[0] = static_cast<std::uint8_t>(p[0] / 2);
+        p[1] = static_cast<std::uint8_t>(p[1] / 2);
+        p[2] = static_cast<std::uint8_t>((p[2] + 255) / 2);
+      }
+    }
+  }
+
+  // The heat-level word, twice with a small shake.
+  const std::string label = HeatLabel(heat);
+  frame.SetFont(40, 0, 0);
+  frame.DrawText(355 + random(3), 5, label);
+  frame.DrawText(355, 5 + random(3), label);
+
+  // The heat in glyph digits, leading zeros left out (the units always shown).
+  const std::array<std::int32_t, 3> digits = {heat / 100, (heat % 100) / 10, heat % 10};
+  bool leading = true;
+  for (int j = 0; j < 3; ++j) {
+    if (j < 2 && leading && digits[j] == 0) continue;
+    leading = false;
+    const auto& glyph = Game.DigitGlyphs.at(static_cast<std::size_t>(digits[j]));
+    for (int copy = 0; copy < 2; ++copy) {
+      const int y = 5 - random(3);
+      const int x = 465 + 25 * j - random(3);
+      DrawIfPresent(glyph, frame, x, y);
+    }
+  }
+
+  // The ceiling.
+  frame.SetFont(20, fsBold, 0);
+  frame.DrawText(545, 20, "/" + std::to_string(Game.HeatLimit));
+
+  // The gauge's black writing turns red with heat; a byte holds 0..255, so
+  // higher heat paints full red.
+  const auto red = static_cast<std::uint8_t>(std::clamp<std::int32_t>(heat, 0, 255));
+  const Span cols = Clip(350, 599, frame.Width());
+  if (rows.Empty() || cols.Empty()) return;
+  for (int y = rows.first; y <= rows.last; ++y) {
+    std::uint8_t* p = frame.Rows[y] + 3 * cols.first;
+    for (int x = cols.first; x <= cols.last; ++x, p += 3) {
+      if (IsKey(p)) p[2] = red;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Sayings scroller.
+
+bool CanBreakBefore(const std::string& piece) {
+  static const std::array<const char*, 8> kHangingMarks = {
+      "\x81\x42",  // 。
+      "\x81\x41",  // 、
+      "\x81\x44",  // ．
+      "\x81\x48",  // ？
+      "\x81\x49",  // ！
+      "\x81\x40",  // full-width space
+      "\x81\xE2",  // ≫
+      "\x81\x76",  // 」
+  };
+  for (const char* mark : kHangingMarks) {
+    if (piece == mark) return false;
+  }
+  return true;
+}
+
+void DrawDoubleText(std::int32_t x, std::int32_t y, const std::string& text) {
+  if (!Game.FrameSurface) return;
+  TGaleBitmap& frame = *Game.FrameSurface;
+  const std::int64_t n = static_cast<std::int64_t>(text.size()) / 2;
+  const std::int32_t below = CheckedAdd(y, 1);
+  for (std::int64_t i = 0; i < n; ++i) {
+    const std::string piece = text.substr(static_cast<std::size_t>(2 * i), 2);
+    const std::int32_t px = CheckedAdd(x, CheckedMul(20, static_cast<std::int32_t>(i)));
+    frame.DrawText(px, y, piece);
+    frame.DrawText(px, below, piece);
+  }
+}
+
+namespace {
+
+// One typing step of the scroller: a running scroll, or one piece typed and
+// the row break decided.
+void TypeSayingStep() {
+  const auto count = static_cast<std::int64_t>(Game.SayingList.size());
+  if (Game.SayingIndex >= count) return;
+
+  if (Game.SayingScroll > 0) {
+    Game.SayingScroll -= 3;
+    if (Game.SayingScroll <= 0) Game.SayingRow = CheckedAdd(Game.SayingRow, 1);
+    return;
+  }
+
+  const std::string& saying = Game.SayingList.at(static_cast<std::size_t>(Game.SayingIndex));
+  std::string& row = Game.SayingRows.at(static_cast<std::size_t>(Game.SayingRow));
+  row += Piece(saying, Game.SayingCharPos);
+
+  if (static_cast<std::int64_t>(saying.size()) >
+      2 * static_cast<std::int64_t>(Game.SayingCharPos)) {
+    Game.SayingCharPos = CheckedAdd(Game.SayingCharPos, 1);
+  } else {
+    Game.SayingIndex = CheckedAdd(Game.SayingIndex, 1);
+    Game.SayingCharPos = 0;
+    if (Game.SayingIndex >= count) Game.SayingsDone = true;
+  }
+
+  const std::size_t length = row.size();
+  const bool more = Game.SayingIndex < count;
+  const std::string next =
+      more ? Piece(Game.SayingList.at(static_cast<std::size_t>(Game.SayingIndex)),
+                   Game.SayingCharPos)
+           : std::string();
+  bool breakRow = false;
+  if (length >= 50 && CanBreakBefore(next)) {
+    breakRow = true;
+  } else if (length > 50) {
+    breakRow = true;
+  } else if (Game.SayingCharPos == 0 && more) {
+    breakRow = true;
+  }
+  if (!breakRow) return;
+
+  if (Game.SayingRow < 3) {
+    Game.SayingRow += 1;
+  } else {
+    Game.SayingRows[0] = Game.SayingRows[1];
+    Game.SayingRows[1] = Game.SayingRows[2];
+    Game.SayingRows[2] = Game.SayingRows[3];
+    Game.SayingRows[3].clear();
+    Game.SayingScroll = 24;
+    Game.SayingRow = 2;
+  }
+}
+
+}  // namespace
+
+void DrawSayings() {
+  if (!Game.FrameSurface) return;
+  TGaleBitmap& frame = *Game.FrameSurface;
+
+  // The pale band; its ten edge rows at the top and bottom flicker.
+  for (int y = 230; y <= 344; ++y) {
+    const bool edge = y < 240 || y > 334;
+    if (edge && random(2) != 1) continue;
+    ForEachByte(frame, 0, y, kFrameWidth - 1, y,
+                [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 765) / 4); });
+  }
+
+  TypeSayingStep();
+
+  frame.SetFont(20, fsBold, 0);
+  for (std::int32_t j = 0; j <= Game.SayingRow; ++j) {
+    const std::int32_t y = CheckedAdd(240 + 25 * j, Game.SayingScroll);
+    DrawDoubleText(50, y, Game.SayingRows.at(static_cast<std::size_t>(j)));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Buttons.
+
+void DrawButtons() {
+  if (!Game.FrameSurface) return;
+  TGaleBitmap& frame = *Game.FrameSurface;
+
+  for (std::int32_t i = 0; i < Game.ButtonCount; ++i) {
+    const TMarigoldButton& b = Game.Buttons.at(static_cast<std::size_t>(i));
+    const std::int64_t left = b.Left;
+    const std::int64_t top = b.Top;
+    const std::int64_t right = b.Right;
+    const std::int64_t bottom = b.Bottom;
+
+    if (i == Game.HoverButton) {
+      FillRect(frame, left, top, right, bottom, HoverColor);
+    } else {
+      // Halfway toward (red 255, green 128, blue 128).
+      const Span rows = Clip(top, bottom, frame.Height());
+      const Span cols = Clip(left, right, frame.Width());
+      if (!rows.Empty() && !cols.Empty()) {
+        for (int y = rows.first; y <= rows.last; ++y) {
+          std::uint8_t* p = frame.Rows[y] + 3 * cols.first;
+          for (int x = cols.first; x <= cols.last; ++x, p += 3) {
+            p[0] = static_cast<std::uint8_t>((p[0] + 128) / 2);
+            p[1] = static_cast<std::uint8_t>((p[1] + 128) / 2);
+            p[2] = static_cast<std::uint8_t>((p[2] + 255) / 2);
+          }
+        }
+      }
+    }
+
+    // A rough frame: four passes of four lines, each at a fresh depth 0..3.
+    for (int pass = 0; pass < 4; ++pass) {
+      HLine(frame, left, right, top + random(4));
+      HLine(frame, left, right, bottom - random(4));
+      VLine(frame, top, bottom, left + random(4));
+      VLine(frame, top, bottom, right - random(4));
+    }
+
+    frame.SetFont(b.CaptionSize, fsBold, 0);
+    for (int copy = 0; copy < 3; ++copy) {
+      const std::int32_t ry = random(3);
+      const std::int32_t rx = random(3);
+      frame.DrawText(CheckedAdd(b.Left, 9 + rx), CheckedAdd(b.Top, 9 + ry), b.Caption);
+    }
+  }
+}
