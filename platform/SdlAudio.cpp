@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <numbers>
 #include <string>
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr int kChunkFrames = 1024;
+constexpr std::uintmax_t kMaxMidiBytes = 16u << 20;
 constexpr int kSoundChannel = 0;  // the game's one sound
 constexpr int kBeepChannel = 1;   // the system beep
 constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
@@ -191,6 +193,9 @@ void SdlAudio::Impl::LoadPiece(const std::string& path) {
   piece.clear();
   if (synth == nullptr) return;
   try {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(NativePath(path), ec);
+    if (ec || size > kMaxMidiBytes) return;  // missing, or far too big for a piece
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) return;
     if (!CheckMidi(bytes).ok) return;
