@@ -1,0 +1,47 @@
+// Text drawn the way the Windows GDI draws it with a clear background:
+// monochrome glyphs (no smoothing) in exactly the requested colour, the
+// pixels between and around the glyphs left untouched.
+//
+// The face is found through fontconfig: IPAPGothic first, then any face that
+// covers Japanese, then any face at all. A machine with no usable face makes
+// the first use throw std::runtime_error.
+//
+// Font heights follow the GDI: a positive height is the character cell
+// height (the font's Windows ascent plus descent scale to it), a negative
+// height is the em height, 0 takes the default cell height of 16 pixels.
+// Heights are limited to 2000 pixels. The cell's top-left corner is at (x, y)
+// and the baseline lies the scaled Windows ascent below it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Style flags, as the game passes them.
+constexpr std::uint8_t kTextBold = 1;
+constexpr std::uint8_t kTextItalic = 2;
+constexpr std::uint8_t kTextUnderline = 4;
+constexpr std::uint8_t kTextStrikeOut = 8;
+
+struct TextFont {
+  int height = 20;
+  std::uint8_t style = kTextBold;
+  std::uint32_t rgb = 0;  // red + 256 * green + 65536 * blue
+};
+
+// Draws CP932 text onto a picture of 24-bit pixels (blue, green, red), rows
+// `stride` bytes apart, clipped at the picture's edges. Bytes that do not
+// decode draw nothing.
+void DrawText(std::uint8_t* pixels, int width, int height, int stride, int x, int y,
+              std::string_view cp932, const TextFont& font);
+
+// The advance width in pixels of the text in that font (colour ignored).
+int TextWidth(std::string_view cp932, const TextFont& font);
+
+// The file of the face in use; finds and opens it if that has not happened
+// yet (throws std::runtime_error when there is none).
+const std::string& TextFacePath();
+
+}  // namespace platform
