@@ -57,10 +57,16 @@ class TGaleScript {
  public:
   TGaleScript(TScriptHost& host, const std::string& path, bool scrambled);
 
+  // Appends a page filled from the file; false (after a beep) when no such
+  // file exists. A file too long for one page raises std::runtime_error
+  // naming the file; the entries stored so far stay.
   bool LoadFile(const std::string& path, bool scrambled);
   void SetBatchLimit(std::int32_t n);
   void SetBatchHandler(std::function<void(const TWordList&)> handler);
   void RegisterCommand(const std::string& name, std::function<void(const TWordList&)> handler);
+  // Hands the next batch (batch mode) or text line (single-line mode) to the
+  // installed handler, running the commands met on the way. Errors raised by
+  // handlers, or by a "#goto" without a word, pass through to the caller.
   void DeliverNext();
   void JumpToLabel(const std::string& label);
   void Finish();
@@ -86,5 +92,12 @@ class TGaleScript {
   std::string TakeSingleLine();
 
  private:
+  // The page every operation works on: the last one loaded, or none when no
+  // file could be loaded (the script then behaves as one that has ended).
+  TScriptUnit* CurrentPage() const;
+  // Runs the first registered command whose name matches words[0]; false
+  // when none matches.
+  bool RunCommand(const TWordList& words);
+
   TScriptHost& host_;
 };

@@ -1,0 +1,262 @@
+#include "script/GaleScript.h"
+
+#include <stdexcept>
+
+#include "script/GaleUtility.h"
+#include "script/MyCrypt.h"
+
+namespace {
+
+// The text before the first "//" (found character-aware), blanks untouched.
+std::string CutComment(const std::string& line) {
+  const std::size_t hit = FindText(line, "//");
+  return hit == std::string::npos ? line : line.substr(0, hit);
+}
+
+// What a script line is stored as: a label line becomes its label word alone,
+// every other line keeps its text before the comment as written.
+std::string MakeEntry(const std::string& line) {
+  std::string cut = CutComment(line);
+  TWordList words = NormaliseWords(cut);
+  if (IsLabel(words.front(), 1)) return std::move(words.front());
+  return cut;
+}
+
+void StoreEntry(TScriptUnit& page, std::string entry, const std::string& path) {
+  if (page.Count >= TScriptUnit::kCapacity) {
+    throw std::runtime_error("スクリプト " + QuoteForMessage(path) +
+                             " が長すぎます: 1 ページに入るのは " +
+                             std::to_string(TScriptUnit::kCapacity) + " 項目 (ファイルの " +
+                             std::to_string(TScriptUnit::kCapacity - 1) + " 行) までです");
+  }
+  page.Lines.push_back(std::move(entry));
+  ++page.Count;
+}
+
+}  // namespace
+
+TWordList NormaliseWords(const std::string& text) {
+  std::string work = ReplaceText(text, "\x81\x40", " ");
+  for (char& c : work) {
+    if (c == '\t') c = ' ';
+  }
+  // Folding every run of spaces to one space is what repeated non-overlapping
+  // replacement of two spaces by one ends with.
+  std::string folded;
+  folded.reserve(work.size());
+  for (const char c : work) {
+    if (c == ' ' && !folded.empty() && folded.back() == ' ') continue;
+    folded += c;
+  }
+  std::size_t first = 0;
+  std::size_t last = folded.size();
+  while (first < last && static_cast<unsigned char>(folded[first]) <= 0x20) ++first;
+  while (last > first && static_cast<unsigned char>(folded[last - 1]) <= 0x20) --last;
+  TWordList words;
+  SplitBy(folded.substr(first, last - first), " ", words);
+  return words;
+}
+
+bool IsLabel(const std::string& text, int position) {
+  if (position < 1 || static_cast<std::size_t>(position) > text.size()) return false;
+  const auto target = static_cast<std::size_t>(position - 1);
+  std::size_t i = 0;
+  while (i < target) i += CharLength(text, i);
+  // i passed the target: the byte is the second half of a two-byte character.
+  return i == target && text[i] == '@' && CharLength(text, i) == 1;
+}
+
+bool LoadSayings(TScriptHost& host, const std::string& path, std::vector<std::string>& list,
+                 bool scrambled) {
+  try {
+    std::string bytes;
+    if (!host.ReadFile(path, bytes)) return false;
+    for (std::string& line : ReadLines(bytes)) {
+      list.push_back(scrambled ? ScrambleLine(line) : std::move(line));
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+TGaleScript::TGaleScript(TScriptHost& host, const std::string& path, bool scrambled) : host_(host) {
+  LoadFile(path, scrambled);
+}
+
+bool TGaleScript::LoadFile(const std::string& path, bool scrambled) {
+  std::string bytes;
+  // Read before the page is added: a file that exists but cannot be read
+  // raises here and leaves no half-made page behind.
+  if (!host_.ReadFile(path, bytes)) {
+    host_.Beep();
+    return false;
+  }
+  Pages.push_back(std::make_unique<TScriptUnit>());
+  TScriptUnit& page = *Pages.back();
+  std::string last;
+  for (const std::string& raw : ReadLines(bytes)) {
+    last = MakeEntry(scrambled ? ScrambleLine(raw) : raw);
+    StoreEntry(page, last, path);
+  }
+  // The last line once more: the interpreter ends when its cursor reaches it.
+  StoreEntry(page, std::move(last), path);
+  return true;
+}
+
+void TGaleScript::SetBatchLimit(std::int32_t n) {
+  BatchLimit = n;
+}
+
+void TGaleScript::SetBatchHandler(std::function<void(const TWordList&)> handler) {
+  BatchMode = 1;
+  BatchHandler = std::move(handler);
+}
+
+void TGaleScript::RegisterCommand(const std::string& name,
+                                  std::function<void(const TWordList&)> handler) {
+  TCommandIndex command;
+  command.Name = name;
+  command.TakesArguments = 1;
+  command.ArgsHandler = std::move(handler);
+  Commands.push_back(std::move(command));
+}
+
+void TGaleScript::DeliverNext() {
+  if (BatchMode != 0) {
+    TWordList lines;
+    GatherBatch(lines);
+    // A copy: the handler may install another one while it runs.
+    if (auto handler = BatchHandler) handler(lines);
+  } else {
+    const std::string line = TakeSingleLine();
+    if (auto handler = LineHandler) handler(line);
+  }
+}
+
+void TGaleScript::JumpToLabel(const std::string& label) {
+  TScriptUnit* page = CurrentPage();
+  if (page == nullptr || !IsLabel(label, 1)) return;
+  for (std::int32_t i = page->Cursor + 1; i < page->Count; ++i) {
+    if (page->Lines.at(static_cast<std::size_t>(i)) == label) {
+      page->Cursor = i;
+      return;
+    }
+  }
+  for (std::int32_t i = 0; i < page->Cursor && i < page->Count; ++i) {
+    if (page->Lines.at(static_cast<std::size_t>(i)) == label) {
+      page->Cursor = i;
+      return;
+    }
+  }
+}
+
+void TGaleScript::Finish() {
+  host_.Terminate();
+  Ended = 1;
+}
+
+TScriptUnit* TGaleScript::CurrentPage() const {
+  return Pages.empty() ? nullptr : Pages.back().get();
+}
+
+std::string TGaleScript::NextEntry() {
+  TScriptUnit* page = CurrentPage();
+  if (page == nullptr) return std::string();
+  if (page->Cursor < 0 || page->Cursor >= page->Count) {
+    throw std::out_of_range("スクリプトの位置 " + std::to_string(page->Cursor) + " は範囲外です (" +
+                            std::to_string(page->Count) + " 項目)");
+  }
+  std::string entry = page->Lines.at(static_cast<std::size_t>(page->Cursor));
+  ++page->Cursor;
+  return entry;
+}
+
+bool TGaleScript::IsAtEnd() const {
+  const TScriptUnit* page = CurrentPage();
+  return page == nullptr || page->Cursor >= page->Count - 1;
+}
+
+bool TGaleScript::MatchCommand(const std::string& text, const std::string& name,
+                               TWordList& words) const {
+  words = NormaliseWords(text);
+  return SameTextIgnoringCase(words.front(), name);
+}
+
+bool TGaleScript::RunCommand(const TWordList& words) {
+  for (std::size_t i = 0; i < Commands.size(); ++i) {
+    if (!SameTextIgnoringCase(words.front(), Commands[i].Name)) continue;
+    // Copies: a handler may register further commands, which can move the
+    // list it was called from.
+    if (Commands[i].TakesArguments == 1) {
+      if (auto handler = Commands[i].ArgsHandler) handler(words);
+    } else {
+      if (auto handler = Commands[i].Handler) handler();
+    }
+    return true;
+  }
+  return false;
+}
+
+std::string TGaleScript::TakeTextLine() {
+  // A script without a page (its file was missing) has nothing to take.
+  if (Ended != 0 || CurrentPage() == nullptr) return std::string();
+  if (BlockBreak != 0) {
+    if (BatchMode == 0 && BlockEndHandler) BlockEndHandler();
+    LineCount = 0;
+    BlockBreak = 0;
+  }
+  if (LineCount >= BatchLimit) {
+    BlockBreak = 1;
+    return std::string();
+  }
+  for (;;) {
+    std::string entry = NextEntry();
+    if (IsAtEnd()) {
+      Finish();
+      return std::string();
+    }
+    if (entry.empty() || IsLabel(entry, 1)) {
+      if (LineCount == 0) continue;
+      BlockBreak = 1;
+      return std::string();
+    }
+    // One normalisation serves every command comparison of this entry.
+    const TWordList words = NormaliseWords(entry);
+    if (SameTextIgnoringCase(words.front(), "#end")) {
+      Finish();
+      return std::string();
+    }
+    if (SameTextIgnoringCase(words.front(), "#goto")) {
+      if (words.size() < 2) {
+        throw std::runtime_error("#goto の後にラベルがありません: " + QuoteForMessage(entry));
+      }
+      JumpToLabel(words[1]);
+      continue;
+    }
+    if (RunCommand(words)) continue;
+    ++LineCount;
+    return entry;
+  }
+}
+
+void TGaleScript::GatherBatch(TWordList& lines) {
+  lines.clear();
+  while (Ended == 0 && CurrentPage() != nullptr) {
+    std::string line = TakeTextLine();
+    if (BlockBreak != 0) break;
+    lines.push_back(std::move(line));
+  }
+}
+
+std::string TGaleScript::TakeSingleLine() {
+  // With no room for a line a block could never start: hand over nothing
+  // instead of breaking blocks for ever.
+  if (BatchLimit < 1) return std::string();
+  std::string line;
+  do {
+    if (Ended != 0 || CurrentPage() == nullptr) return std::string();
+    line = TakeTextLine();
+  } while (BlockBreak != 0);
+  return line;
+}

@@ -1,0 +1,173 @@
+#include "script/GaleUtility.h"
+
+#include <limits>
+
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool IsTrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+std::size_t CharLength(const std::string& text, std::size_t pos) {
+  if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) &&
+      IsTrailByte(static_cast<unsigned char>(text[pos + 1]))) {
+    return 2;
+  }
+  return 1;
+}
+
+std::size_t FindText(const std::string& text, const std::string& pattern, std::size_t from) {
+  if (from > text.size()) return std::string::npos;
+  if (pattern.empty()) return from;
+  const std::size_t n = pattern.size();
+  for (std::size_t i = from; i + n <= text.size(); i += CharLength(text, i)) {
+    if (text.compare(i, n, pattern) != 0) continue;
+    // The match must not end inside a character either (a pattern that ends
+    // in a lead byte would otherwise take the next byte's first half).
+    std::size_t j = i;
+    while (j < i + n) j += CharLength(text, j);
+    if (j == i + n) return i;
+  }
+  return std::string::npos;
+}
+
+std::string ReplaceText(const std::string& text, const std::string& pattern,
+                        const std::string& replacement) {
+  if (pattern.empty()) return text;
+  std::string result;
+  result.reserve(text.size());
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t hit = FindText(text, pattern, start);
+    if (hit == std::string::npos) break;
+    result.append(text, start, hit - start);
+    result += replacement;
+    start = hit + pattern.size();
+  }
+  result.append(text, start, std::string::npos);
+  return result;
+}
+
+void SplitBy(const std::string& text, const std::string& separator,
+             std::vector<std::string>& parts) {
+  if (separator.empty()) return;
+  parts.clear();
+  // Searching text + separator: the appended separator closes the last piece.
+  const std::string work = text + separator;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t hit = FindText(work, separator, start);
+    if (hit == std::string::npos) break;
+    parts.emplace_back(work, start, hit - start);
+    start = hit + separator.size();
+  }
+}
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  std::size_t i = 0;
+  while (i < a.size()) {
+    const std::size_t len = CharLength(a, i);
+    if (CharLength(b, i) != len) return false;
+    if (len == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else {
+      auto x = static_cast<unsigned char>(a[i]);
+      auto y = static_cast<unsigned char>(b[i]);
+      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+      if (x != y) return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+std::vector<std::string> ReadLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::string line;
+  bool open = false;  // bytes have been read since the last line break
+  for (const char c : bytes) {
+    if (c == '\x1A') break;
+    if (c == '\n') {
+      lines.push_back(std::move(line));
+      line.clear();
+      open = false;
+      continue;
+    }
+    open = true;
+    // A CR before LF belongs to the break; a lone CR is dropped. Either way it
+    // is not part of the line.
+    if (c != '\r') line += c;
+  }
+  if (open) lines.push_back(std::move(line));
+  return lines;
+}
+
+std::string QuoteForMessage(const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F) {
+      out += c;
+    } else {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    }
+  }
+  return out;
+}
+
+std::int32_t StrToInt(const std::string& word) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < word.size() && (word[i] == '+' || word[i] == '-')) {
+    negative = word[i] == '-';
+    ++i;
+  }
+  if (i == word.size()) {
+    throw std::runtime_error("'" + QuoteForMessage(word) + "' は整数ではありません");
+  }
+  // Accumulated as a magnitude in 64 bits; stops as soon as it leaves the
+  // 32-bit range, so long digit strings cannot overflow.
+  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  std::int64_t magnitude = 0;
+  bool outOfRange = false;
+  for (; i < word.size(); ++i) {
+    const char c = word[i];
+    if (c < '0' || c > '9') {
+      throw std::runtime_error("'" + QuoteForMessage(word) + "' は整数ではありません");
+    }
+    if (!outOfRange) {
+      magnitude = magnitude * 10 + (c - '0');
+      if (magnitude > kLimit) outOfRange = true;
+    }
+  }
+  if (outOfRange || (!negative && magnitude == kLimit)) {
+    throw std::runtime_error("'" + QuoteForMessage(word) +
+                             "' は 32 ビット整数の範囲を超えています");
+  }
+  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+std::int32_t CheckedAdd(std::int32_t a, std::int32_t b) {
+  std::int32_t result = 0;
+  if (__builtin_add_overflow(a, b, &result)) {
+    throw std::overflow_error("整数のオーバーフロー: " + std::to_string(a) + " + " +
+                              std::to_string(b));
+  }
+  return result;
+}
+
+std::int32_t CheckedMul(std::int32_t a, std::int32_t b) {
+  std::int32_t result = 0;
+  if (__builtin_mul_overflow(a, b, &result)) {
+    throw std::overflow_error("整数のオーバーフロー: " + std::to_string(a) + " × " +
+                              std::to_string(b));
+  }
+  return result;
+}
