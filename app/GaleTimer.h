@@ -7,6 +7,9 @@
 #include <vector>
 
 class TGaleForm;
+namespace platform {
+class Platform;
+}
 
 struct TGaleThread {
   std::string Name;
@@ -33,10 +36,15 @@ class TGaleTimer {
   bool Accepted() const { return accepted_; }
 
  private:
+  platform::Platform* platform_;  // the form's: its clock and its beep
   bool accepted_ = false;
 };
 
 // Processes pending messages, reads the clock once and runs every due task,
-// pass after pass, until the application is terminating. When nothing is
-// pending and nothing is due, it waits for input until the next task is due.
+// pass after pass, until the application is terminating. A task is due when
+// it has a routine, a positive interval and more than Interval ms have passed
+// since LastRun (readings compared modulo 2^31, so the clock may wrap). When
+// nothing is pending and nothing is due, it waits for input until the next
+// task is due, never longer; with no runnable task, until input comes. An
+// error from a routine leaves the loop at once (that task's LastRun is kept).
 void RunLoop();

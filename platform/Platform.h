@@ -63,7 +63,9 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Milliseconds since some fixed moment, held as a non-negative 32-bit value.
+  // Milliseconds since some fixed moment, held as a non-negative 32-bit value
+  // (0..2147483647); after 2147483647 the reading starts again at 0, so the
+  // difference of two readings taken modulo 2^31 is the time between them.
   virtual std::int32_t Milliseconds() = 0;
 
   // The one window, created hidden with the given client size.
@@ -77,10 +79,17 @@ class Platform {
 
   // Copies a picture of 24-bit pixels (blue, green, red) into the client area
   // at (0, 0), clipped to it. Rows are top to bottom, `stride` bytes apart.
+  // The window keeps showing the last picture until the next one.
   virtual void Present(const std::uint8_t* pixels, int width, int height, int stride) = 0;
 
-  // The message queue. PollEvent takes the next pending event, if any.
-  // WaitEvent returns when an event is pending or after timeoutMs (0: at once).
+  // The message queue, used from the one user-interface thread only.
+  // PollEvent takes the next pending event, if any, in this order: private
+  // messages posted with PostUserMessage (oldest first), then input from the
+  // window (mouse, keys, close), then — once both are empty — the quit request
+  // posted with PostQuit, delivered once however often it was posted.
+  // WaitEvent returns when an event is pending or after timeoutMs; 0 returns
+  // at once, a negative timeout waits without limit. It may return early with
+  // nothing pending (the caller polls and decides again).
   virtual void PostUserMessage(int message) = 0;
   virtual void PostQuit() = 0;
   virtual bool PollEvent(Event& event) = 0;

@@ -1,0 +1,86 @@
+#include "app/GaleTimer.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "app/GaleForm.h"
+
+std::vector<TGaleThread> Tasks;
+bool TimerCreated = false;
+
+namespace {
+
+// Milliseconds from `since` to `now`, both readings of the 31-bit clock.
+std::int64_t Elapsed(std::int32_t now, std::int32_t since) {
+  return static_cast<std::int64_t>(
+      (static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(since)) & 0x7FFFFFFFu);
+}
+
+bool Runnable(const TGaleThread& task) {
+  return task.Routine && task.Interval > 0;
+}
+
+bool Due(const TGaleThread& task, std::int32_t now) {
+  return Runnable(task) && Elapsed(now, task.LastRun) > task.Interval;
+}
+
+}  // namespace
+
+TGaleTimer::TGaleTimer(TGaleForm& form) : platform_(&form.Owner().Platform()) {
+  if (TimerCreated) {
+    platform_->Beep();
+    return;
+  }
+  accepted_ = true;
+  TimerCreated = true;
+  ClearTasks();
+  form.StartLoop(RunLoop);
+  // The clock already steps by 1 ms; there is no resolution to raise.
+}
+
+TGaleTimer::~TGaleTimer() {
+  if (accepted_) TimerCreated = false;
+}
+
+void TGaleTimer::AddTask(std::function<void()> routine, std::int32_t interval,
+                         const std::string& name) {
+  TGaleThread task;
+  task.Name = name;
+  task.Routine = std::move(routine);
+  task.Interval = interval;
+  task.LastRun = platform_->Milliseconds();
+  Tasks.push_back(std::move(task));
+}
+
+void TGaleTimer::ClearTasks() {
+  Tasks.clear();
+}
+
+void RunLoop() {
+  TApplication& app = *Application;
+  platform::Platform& p = app.Platform();
+  for (;;) {
+    app.ProcessMessages();
+    const std::int32_t now = p.Milliseconds();
+    const std::size_t count = Tasks.size();
+    for (std::size_t i = 0; i < count && i < Tasks.size(); ++i) {
+      if (!Due(Tasks[i], now)) continue;
+      // A copy: the routine may add tasks, which may move the list.
+      std::function<void()> routine = Tasks[i].Routine;
+      routine();
+      if (i < Tasks.size()) Tasks[i].LastRun = now;
+    }
+    if (app.Terminated()) return;
+
+    // Wait for input until the next task is due instead of spinning.
+    const std::int32_t later = p.Milliseconds();
+    std::int64_t wait = -1;
+    for (const TGaleThread& task : Tasks) {
+      if (!Runnable(task)) continue;
+      std::int64_t left =
+          std::max<std::int64_t>(0, std::int64_t{task.Interval} + 1 - Elapsed(later, task.LastRun));
+      if (wait < 0 || left < wait) wait = left;
+    }
+    if (wait != 0) p.WaitEvent(static_cast<int>(std::min<std::int64_t>(wait, INT_MAX)));
+  }
+}

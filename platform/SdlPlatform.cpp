@@ -1,0 +1,367 @@
+#include "platform/SdlPlatform.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/SdlAudio.h"
+
+namespace platform {
+
+namespace {
+
+// SDL key symbols to the Windows virtual-key codes the game knows.
+int VirtualKey(SDL_Keycode sym) {
+  if (sym >= SDLK_a && sym <= SDLK_z) return 'A' + (sym - SDLK_a);
+  if (sym >= SDLK_0 && sym <= SDLK_9) return '0' + (sym - SDLK_0);
+  if (sym >= SDLK_F1 && sym <= SDLK_F12) return 112 + (sym - SDLK_F1);
+  switch (sym) {
+    case SDLK_LALT:
+    case SDLK_RALT:
+      return 18;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+      return 16;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+      return 17;
+    case SDLK_BACKSPACE:
+      return 8;
+    case SDLK_TAB:
+      return 9;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return 13;
+    case SDLK_ESCAPE:
+      return 27;
+    case SDLK_SPACE:
+      return 32;
+    case SDLK_PAGEUP:
+      return 33;
+    case SDLK_PAGEDOWN:
+      return 34;
+    case SDLK_END:
+      return 35;
+    case SDLK_HOME:
+      return 36;
+    case SDLK_LEFT:
+      return 37;
+    case SDLK_UP:
+      return 38;
+    case SDLK_RIGHT:
+      return 39;
+    case SDLK_DOWN:
+      return 40;
+    case SDLK_INSERT:
+      return 45;
+    case SDLK_DELETE:
+      return 46;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+struct SdlPlatform::Impl {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int clientWidth = 0;
+  int clientHeight = 0;
+  std::vector<std::uint8_t> frame;  // the last picture, clientWidth * 3 bytes a row
+  bool shown = false;
+  bool moved = false;
+  int outerLeft = 0;
+  int outerTop = 0;
+  int reportedBorderX = 0;  // border widths when the outer size was last asked for
+  int reportedBorderY = 0;
+  std::deque<int> posted;
+  bool quitPending = false;
+  bool boxes = true;
+  std::unique_ptr<SdlAudio> audio;
+
+  void Borders(int& top, int& left, int& bottom, int& right) {
+    top = left = bottom = right = 0;
+    if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) {
+      top = left = bottom = right = 0;
+    }
+  }
+
+  void PlaceWindow() {
+    int top, left, bottom, right;
+    Borders(top, left, bottom, right);
+    SDL_SetWindowPosition(window, outerLeft + left, outerTop + top);
+  }
+
+  void MakeTexture() {
+    if (texture) SDL_DestroyTexture(texture);
+    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_BGR24, SDL_TEXTUREACCESS_STREAMING,
+                                std::max(clientWidth, 1), std::max(clientHeight, 1));
+    if (texture && clientWidth > 0 && clientHeight > 0) {
+      SDL_UpdateTexture(texture, nullptr, frame.data(), clientWidth * 3);
+    }
+  }
+
+  void Redraw() {
+    if (!renderer || !texture) return;
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+  }
+};
+
+SdlPlatform::SdlPlatform() : impl_(std::make_unique<Impl>()) {
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    throw std::runtime_error(std::string("SDL video: ") + SDL_GetError());
+  }
+  const char* driver = SDL_GetCurrentVideoDriver();
+  impl_->boxes =
+      driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
+  SDL_StopTextInput();
+  impl_->audio = std::make_unique<SdlAudio>();
+}
+
+SdlPlatform::~SdlPlatform() {
+  impl_->audio.reset();
+  if (impl_->texture) SDL_DestroyTexture(impl_->texture);
+  if (impl_->renderer) SDL_DestroyRenderer(impl_->renderer);
+  if (impl_->window) SDL_DestroyWindow(impl_->window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+  SDL_Quit();
+}
+
+std::int32_t SdlPlatform::Milliseconds() {
+  return static_cast<std::int32_t>(SDL_GetTicks64() & 0x7FFFFFFFu);
+}
+
+void SdlPlatform::CreateWindow(const std::string& caption, int clientWidth, int clientHeight) {
+  Impl& m = *impl_;
+  if (m.window) return;
+  m.clientWidth = std::max(clientWidth, 0);
+  m.clientHeight = std::max(clientHeight, 0);
+  m.window =
+      SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                       std::max(m.clientWidth, 1), std::max(m.clientHeight, 1), SDL_WINDOW_HIDDEN);
+  if (!m.window) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
+  m.renderer = SDL_CreateRenderer(m.window, -1, SDL_RENDERER_ACCELERATED);
+  if (!m.renderer) m.renderer = SDL_CreateRenderer(m.window, -1, SDL_RENDERER_SOFTWARE);
+  if (!m.renderer) throw std::runtime_error(std::string("SDL renderer: ") + SDL_GetError());
+  SDL_SetRenderDrawColor(m.renderer, 255, 255, 255, 255);
+  // White until the first picture, like the empty panel behind it.
+  m.frame.assign(static_cast<std::size_t>(m.clientWidth) * m.clientHeight * 3, 255);
+  m.MakeTexture();
+  if (!m.texture) throw std::runtime_error(std::string("SDL texture: ") + SDL_GetError());
+}
+
+bool SdlPlatform::WindowCreated() const {
+  return impl_->window != nullptr;
+}
+
+void SdlPlatform::OuterSize(int& width, int& height) {
+  Impl& m = *impl_;
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (m.window) m.Borders(top, left, bottom, right);
+  m.reportedBorderX = left + right;
+  m.reportedBorderY = top + bottom;
+  width = m.clientWidth + left + right;
+  height = m.clientHeight + top + bottom;
+}
+
+void SdlPlatform::ScreenSize(int& width, int& height) {
+  SDL_Rect r{0, 0, 0, 0};
+  if (SDL_GetDisplayBounds(0, &r) != 0) r.w = r.h = 0;
+  width = r.w;
+  height = r.h;
+}
+
+void SdlPlatform::MoveWindow(int left, int top) {
+  Impl& m = *impl_;
+  if (!m.window) return;
+  m.outerLeft = left;
+  m.outerTop = top;
+  m.moved = true;
+  m.PlaceWindow();
+}
+
+void SdlPlatform::ShowWindow() {
+  Impl& m = *impl_;
+  if (!m.window) return;
+  SDL_ShowWindow(m.window);
+  m.shown = true;
+  if (m.moved) {
+    // The frame may only now be known: keep the centre the window was given.
+    int top, left, bottom, right;
+    m.Borders(top, left, bottom, right);
+    int dx = left + right - m.reportedBorderX;
+    int dy = top + bottom - m.reportedBorderY;
+    if (dx != 0 || dy != 0) {
+      m.outerLeft -= dx / 2;
+      m.outerTop -= dy / 2;
+      m.reportedBorderX += dx;
+      m.reportedBorderY += dy;
+      m.PlaceWindow();
+    }
+  }
+  m.Redraw();
+}
+
+bool SdlPlatform::WindowShown() const {
+  return impl_->shown;
+}
+
+void SdlPlatform::Present(const std::uint8_t* pixels, int width, int height, int stride) {
+  Impl& m = *impl_;
+  if (!m.texture || !pixels) return;
+  int w = std::min(width, m.clientWidth);
+  int h = std::min(height, m.clientHeight);
+  if (w <= 0 || h <= 0) return;
+  for (int y = 0; y < h; ++y) {
+    std::memcpy(&m.frame[static_cast<std::size_t>(y) * m.clientWidth * 3],
+                pixels + static_cast<std::ptrdiff_t>(y) * stride, static_cast<std::size_t>(w) * 3);
+  }
+  SDL_Rect rect{0, 0, w, h};
+  SDL_UpdateTexture(m.texture, &rect, pixels, stride);
+  m.Redraw();
+}
+
+void SdlPlatform::PostUserMessage(int message) {
+  impl_->posted.push_back(message);
+}
+
+void SdlPlatform::PostQuit() {
+  impl_->quitPending = true;
+}
+
+bool SdlPlatform::PollEvent(Event& event) {
+  Impl& m = *impl_;
+  if (!m.posted.empty()) {
+    event = Event{};
+    event.kind = Event::Kind::User;
+    event.message = m.posted.front();
+    m.posted.pop_front();
+    return true;
+  }
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    event = Event{};
+    switch (e.type) {
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        if (e.button.button == SDL_BUTTON_LEFT) {
+          event.button = MouseButton::Left;
+        } else if (e.button.button == SDL_BUTTON_RIGHT) {
+          event.button = MouseButton::Right;
+        } else if (e.button.button == SDL_BUTTON_MIDDLE) {
+          event.button = MouseButton::Middle;
+        } else {
+          continue;
+        }
+        bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        if (event.button == MouseButton::Left) SDL_CaptureMouse(down ? SDL_TRUE : SDL_FALSE);
+        event.kind = down ? Event::Kind::MouseDown : Event::Kind::MouseUp;
+        event.x = e.button.x;
+        event.y = e.button.y;
+        return true;
+      }
+      case SDL_MOUSEMOTION:
+        event.kind = Event::Kind::MouseMove;
+        event.x = e.motion.x;
+        event.y = e.motion.y;
+        return true;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        event.kind = Event::Kind::Key;
+        event.key = VirtualKey(e.key.keysym.sym);
+        event.keyUp = e.type == SDL_KEYUP;
+        return true;
+      case SDL_QUIT:
+        event.kind = Event::Kind::Close;
+        return true;
+      case SDL_WINDOWEVENT:
+        switch (e.window.event) {
+          case SDL_WINDOWEVENT_CLOSE:
+            event.kind = Event::Kind::Close;
+            return true;
+          case SDL_WINDOWEVENT_EXPOSED:
+          case SDL_WINDOWEVENT_SHOWN:
+          case SDL_WINDOWEVENT_RESTORED:
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+            m.Redraw();
+            break;
+          default:
+            break;
+        }
+        continue;
+      case SDL_RENDER_TARGETS_RESET:
+        if (m.texture) SDL_UpdateTexture(m.texture, nullptr, m.frame.data(), m.clientWidth * 3);
+        m.Redraw();
+        continue;
+      case SDL_RENDER_DEVICE_RESET:
+        if (m.renderer) {
+          m.texture = nullptr;  // gone with the device
+          m.MakeTexture();
+          m.Redraw();
+        }
+        continue;
+      default:
+        continue;
+    }
+  }
+  if (m.quitPending) {
+    m.quitPending = false;
+    event = Event{};
+    event.kind = Event::Kind::Quit;
+    return true;
+  }
+  return false;
+}
+
+void SdlPlatform::WaitEvent(int timeoutMs) {
+  Impl& m = *impl_;
+  if (!m.posted.empty() || m.quitPending || timeoutMs == 0) return;
+  if (timeoutMs < 0) {
+    SDL_WaitEvent(nullptr);
+  } else {
+    SDL_WaitEventTimeout(nullptr, timeoutMs);
+  }
+}
+
+void SdlPlatform::Beep() {
+  impl_->audio->Beep();
+}
+
+void SdlPlatform::ErrorBox(const std::string& title, const std::string& text) {
+  Impl& m = *impl_;
+  if (m.boxes) {
+    SDL_Window* parent = m.shown ? m.window : nullptr;
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), parent) == 0) {
+      return;
+    }
+  }
+  std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+}
+
+MusicOut& SdlPlatform::Music() {
+  return impl_->audio->Music();
+}
+
+SoundOut& SdlPlatform::Sound() {
+  return impl_->audio->Sound();
+}
+
+std::string SdlPlatform::VideoDriver() const {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver ? driver : "";
+}
+
+}  // namespace platform
