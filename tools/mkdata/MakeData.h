@@ -1,0 +1,23 @@
+// Writes the whole bundled data folder: OUTDIR/dat/ with the pictures,
+// music, sounds, and the packed story and sayings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace mkdata {
+
+// UTF-8 text of a line file to its stored form: CP932 lines, each scrambled
+// as the game reads it back. Throws std::runtime_error naming the line that
+// CP932 cannot hold.
+std::string PackLines(const std::string& utf8, const std::string& what);
+
+// font.bmp: twelve 25x40 glyphs (0-9, ":", ".") drawn in black with the
+// game's own text code on white, the key colour at each glyph's top-left.
+std::vector<unsigned char> DrawFontStrip();
+
+// Generates every file into outDir/dat, reading story.txt and saying.txt
+// from demoDir. Returns the names written. Throws on any failure.
+std::vector<std::string> MakeData(const std::string& outDir, const std::string& demoDir);
+
+}  // namespace mkdata
