@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "gfx/GaleBmp.h"
+#include "tests/gfx/TestJpegData.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs each test in a fresh folder with a dat/ inside, as the game sees it.
+class GaleBmpFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = fs::current_path();
+    dir_ = fs::temp_directory_path() / ("gfx_files_" + std::to_string(getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "dat");
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(old_);
+    fs::remove_all(dir_);
+  }
+  static void Write(const std::string& name, const void* data, std::size_t size) {
+    std::ofstream(name, std::ios::binary).write(static_cast<const char*>(data), size);
+  }
+  static std::string Message(TGaleBitmap& s, const std::string& name) {
+    try {
+      s.LoadImage(name);
+    } catch (const std::runtime_error& e) {
+      return e.what();
+    }
+    return "(loaded)";
+  }
+  fs::path old_, dir_;
+};
+
+void Le(std::string& b, std::uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// An 8-bit palette bitmap of 3x2 pixels stored bottom-up: the bottom row
+// holds palette entries 0, 1, 2 and the top row 2, 2, 0.
+std::string PaletteBmp() {
+  std::string b = "BM";
+  const int rowBytes = 4;  // 3 bytes padded to 4
+  const std::uint32_t offset = 14 + 40 + 4 * 3;
+  Le(b, offset + rowBytes * 2, 4);
+  Le(b, 0, 4);
+  Le(b, offset, 4);
+  Le(b, 40, 4);
+  Le(b, 3, 4);
+  Le(b, 2, 4);
+  Le(b, 1, 2);
+  Le(b, 8, 2);
+  Le(b, 0, 4);
+  Le(b, rowBytes * 2, 4);
+  Le(b, 2835, 4);
+  Le(b, 2835, 4);
+  Le(b, 3, 4);
+  Le(b, 0, 4);
+  const unsigned char palette[] = {255, 0, 0, 0, 0, 0, 255, 0, 10, 20, 30, 0};  // B, G, R, 0
+  b.append(reinterpret_cast<const char*>(palette), sizeof palette);
+  const unsigned char rows[] = {0, 1, 2, 0, 2, 2, 0, 0};
+  b.append(reinterpret_cast<const char*>(rows), sizeof rows);
+  return b;
+}
+
+TEST_F(GaleBmpFiles, PaletteBitmapReadAs24BitRows) {
+  std::string bmp = PaletteBmp();
+  Write("dat/sandclock.bmp", bmp.data(), bmp.size());
+  TGaleBitmap s;
+  s.LoadImage("dat\\sandclock.bmp");
+  ASSERT_EQ(s.Width(), 3);
+  ASSERT_EQ(s.Height(), 2);
+  ASSERT_EQ(s.Rows.size(), 2u);
+  const std::uint8_t top[] = {10, 20, 30, 10, 20, 30, 255, 0, 0};
+  const std::uint8_t bottom[] = {255, 0, 0, 0, 0, 255, 10, 20, 30};
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(s.Rows[0][i], top[i]) << i;
+    EXPECT_EQ(s.Rows[1][i], bottom[i]) << i;
+  }
+  // Letter case of the name is folded when the exact name does not exist.
+  TGaleBitmap t;
+  t.LoadImage("DAT\\SandClock.BMP");
+  EXPECT_EQ(t.Rows[1][2], 0);
+  EXPECT_EQ(t.Rows[1][5], 255);
+}
+
+TEST_F(GaleBmpFiles, JpegDecodedOnlyForLowerCaseExtensions) {
+  Write("dat/pic.jpg", kColourJpeg, sizeof kColourJpeg);
+  Write("dat/pic.jpeg", kColourJpeg, sizeof kColourJpeg);
+  Write("dat/pic.JPG", kColourJpeg, sizeof kColourJpeg);
+  for (const char* name : {"dat\\pic.jpg", "dat\\pic.jpeg"}) {
+    TGaleBitmap s;
+    s.LoadImage(name);
+    ASSERT_EQ(s.Width(), 16) << name;
+    ASSERT_EQ(s.Height(), 8);
+    const std::uint8_t* left = s.Rows[3] + 3 * 2;
+    const std::uint8_t* right = s.Rows[3] + 3 * 12;
+    EXPECT_NEAR(left[2], 220, 4);  // red
+    EXPECT_NEAR(left[1], 30, 4);
+    EXPECT_NEAR(left[0], 40, 4);
+    EXPECT_NEAR(right[0], 210, 4);  // blue
+    EXPECT_NEAR(right[2], 20, 4);
+  }
+  TGaleBitmap s;
+  EXPECT_EQ(Message(s, "dat\\pic.JPG"), "ビットマップイメージが不正です");
+}
+
+TEST_F(GaleBmpFiles, GreyJpegBecomesGreyPixels) {
+  Write("dat/grey.jpg", kGreyJpeg, sizeof kGreyJpeg);
+  TGaleBitmap s;
+  s.LoadJpeg("dat\\grey.jpg");
+  ASSERT_EQ(s.Width(), 8);
+  for (int i = 0; i < 24; ++i) EXPECT_NEAR(s.Rows[7][i], 100, 2);
+}
+
+TEST_F(GaleBmpFiles, ErrorTexts) {
+  TGaleBitmap s;
+  EXPECT_EQ(Message(s, "dat\\none.bmp"), "ファイル dat\\none.bmp は開けません");
+  EXPECT_EQ(Message(s, "dat\\none.jpg"), "ファイル dat\\none.jpg は開けません");
+  // The name is shown as passed, converted from CP932.
+  EXPECT_EQ(Message(s, "dat\\\x83\x5C.bmp"), "ファイル dat\\ソ.bmp は開けません");
+  fs::create_directories("dat/folder.bmp");
+  EXPECT_EQ(Message(s, "dat\\folder.bmp"), "ファイル dat\\folder.bmp は開けません");
+
+  Write("dat/text.bmp", "hello, not a picture", 20);
+  EXPECT_EQ(Message(s, "dat\\text.bmp"), "ビットマップイメージが不正です");
+  std::string bmp = PaletteBmp();
+  Write("dat/cut.bmp", bmp.data(), bmp.size() - 6);  // pixel rows cut short
+  EXPECT_EQ(Message(s, "dat\\cut.bmp"), "ビットマップイメージが不正です");
+  // A header claiming a gigantic picture is refused before anything is allocated.
+  std::string huge = bmp;
+  huge[18] = huge[19] = huge[20] = 0;
+  huge[21] = 0x10;  // width 0x10000000
+  Write("dat/huge.bmp", huge.data(), huge.size());
+  EXPECT_EQ(Message(s, "dat\\huge.bmp"), "ビットマップイメージが不正です");
+  std::string empty = bmp;
+  empty[18] = 0;  // width 0
+  Write("dat/empty.bmp", empty.data(), empty.size());
+  EXPECT_EQ(Message(s, "dat\\empty.bmp"), "ビットマップイメージが不正です");
+
+  // libjpeg's own codes: not a JPEG at all (JERR_NO_SOI), and a JPEG cut in
+  // its header (JERR_INPUT_EMPTY or a premature end).
+  Write("dat/bad.jpg", bmp.data(), bmp.size());
+  EXPECT_EQ(Message(s, "dat\\bad.jpg"), "JPEG エラー #53");
+  Write("dat/short.jpg", kColourJpeg, 40);
+  std::string cut = Message(s, "dat\\short.jpg");
+  EXPECT_EQ(cut.rfind("JPEG エラー #", 0), 0u) << cut;
+  // A failed load leaves the surface as it was and usable.
+  EXPECT_EQ(s.Width(), 0);
+  s.Resize(2, 2);
+  EXPECT_EQ(Message(s, "dat\\cut.bmp"), "ビットマップイメージが不正です");
+  EXPECT_EQ(s.Width(), 2);
+}
+
+}  // namespace
