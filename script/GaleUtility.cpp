@@ -109,15 +109,22 @@ std::vector<std::string> ReadLines(const std::string& bytes) {
 std::string QuoteForMessage(const std::string& text) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F) {
-      out += c;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = CharLength(text, i);
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (len == 1 && byte >= 0x20 && byte < 0x7F) {
+      out += text[i];
     } else {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
+      // Both bytes of a two-byte character: its second byte may look like
+      // ASCII ("\" in ソ) but is not.
+      for (std::size_t k = i; k < i + len; ++k) {
+        const auto b = static_cast<unsigned char>(text[k]);
+        out += "\\x";
+        out += kHex[b >> 4];
+        out += kHex[b & 0x0F];
+      }
     }
+    i += len;
   }
   return out;
 }

@@ -56,7 +56,8 @@ bool SameTextIgnoringCase(const std::string& a, const std::string& b);
 std::vector<std::string> ReadLines(const std::string& bytes);
 
 // The text shown for a piece of CP932 text inside a UTF-8 error message:
-// printable ASCII as it is, every other byte as \xHH. Keeps messages valid
+// printable single-byte characters as they are, every other byte
+// (both bytes of a two-byte character) as \xHH. Keeps messages valid
 // UTF-8 without a code page conversion.
 std::string QuoteForMessage(const std::string& text);
 
