@@ -89,11 +89,13 @@ std::string Piece(const std::string& text, std::int64_t k) {
   return text.substr(static_cast<std::size_t>(at), 2);
 }
 
+}  // namespace
+
 // The rising shimmer of the title screen, in place: every pixel of rows
 // 1..398 and columns 1..598 takes the pixel below-or-beside it, bottom rows
 // first, and black results glow in a random red. The row below has already
 // been treated when a row is worked, and so has the pixel to the left.
-void Shimmer(TGaleBitmap& s) {
+void RisingShimmer(TGaleBitmap& s) {
   const int lastRow = std::min(kFrameHeight - 2, s.Height() - 2);
   const int lastCol = std::min(kFrameWidth - 2, s.Width() - 2);
   if (lastRow < 1 || lastCol < 1) return;
@@ -115,6 +117,8 @@ void Shimmer(TGaleBitmap& s) {
     }
   }
 }
+
+namespace {
 
 // The black flicker of the story scene: each row draws one red level 64..191
 // and every black pixel of columns 1..599 takes it. Column 0 stays as it is.
@@ -190,7 +194,7 @@ void TitlePainter() {
   frame.SetFont(30, fsBold, 0);
   frame.DrawText(160, 200, kTitlePrompt);
   DrawClock();
-  Shimmer(frame);
+  RisingShimmer(frame);
 }
 
 // ---------------------------------------------------------------------------

@@ -5,10 +5,15 @@
 #include <cstdint>
 #include <string>
 
+class TGaleBitmap;
+
 // Title screen.
 void StartTitle();
 void PrepareTitleBackground();
 void TitlePainter();
+// The title's rising shimmer, worked in place on a surface (the last step of
+// TitlePainter; exposed for tests and benchmarks).
+void RisingShimmer(TGaleBitmap& frame);
 
 // Story scene.
 void MainPainter();

@@ -1,0 +1,120 @@
+// Shared set-up for the drawing tests: a fresh game state with a white
+// 600 x 400 frame, helpers to read pixels and to make solid test surfaces.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ImageWrite.h"
+
+#include "game/UnitBmp.h"
+#include "game/UnitCommon.h"
+#include "gfx/GaleBmp.h"
+
+inline bool operator==(TPixel a, TPixel b) {
+  return SameColor(a, b);
+}
+
+inline void PrintTo(TPixel p, std::ostream* os) {
+  *os << "(b " << int(p.b) << ", g " << int(p.g) << ", r " << int(p.r) << ")";
+}
+
+inline TPixel Px(std::uint8_t b, std::uint8_t g, std::uint8_t r) {
+  return TPixel{b, g, r};
+}
+
+inline TPixel At(const TGaleBitmap& s, int x, int y) {
+  const std::uint8_t* p = s.Rows.at(y) + 3 * x;
+  return TPixel{p[0], p[1], p[2]};
+}
+
+inline void Put(TGaleBitmap& s, int x, int y, TPixel c) {
+  std::uint8_t* p = s.Rows.at(y) + 3 * x;
+  p[0] = c.b;
+  p[1] = c.g;
+  p[2] = c.r;
+}
+
+// A solid surface whose top-left pixel alone has the key colour (magenta),
+// made transparent by that pixel as the game does with its glyphs.
+inline std::unique_ptr<TGaleBitmap> SolidSurface(int w, int h, TPixel color) {
+  auto s = std::make_unique<TGaleBitmap>();
+  s->Resize(w, h, color);
+  Put(*s, 0, 0, Px(255, 0, 255));
+  s->MakeTransparentAt(0, 0);
+  return s;
+}
+
+// The distinct solid colour of glyph i in the tests.
+inline TPixel GlyphColor(int i) {
+  return Px(static_cast<std::uint8_t>(10 + i), 200, 30);
+}
+
+// The glyph index whose test colour a pixel has, or -1.
+inline int GlyphAt(const TGaleBitmap& s, int x, int y) {
+  for (int i = 0; i < 12; ++i) {
+    if (At(s, x, y) == GlyphColor(i)) return i;
+  }
+  return -1;
+}
+
+// The next n values of random(bound) after seeding with `seed`.
+inline std::vector<int> Draws(std::uint64_t seed, int n, int bound) {
+  Game.Random.Seed(seed);
+  std::vector<int> v;
+  for (int i = 0; i < n; ++i) v.push_back(random(bound));
+  return v;
+}
+
+// A scratch working folder with a "dat" folder in it, for the routines that
+// load "dat\\..." pictures; the previous working folder comes back at the end.
+class ScopedDataFolder {
+ public:
+  ScopedDataFolder() {
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    root_ = std::filesystem::temp_directory_path() / ("draw_test_" + std::to_string(stamp));
+    std::filesystem::create_directories(root_ / "dat");
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(root_);
+  }
+  ~ScopedDataFolder() {
+    std::filesystem::current_path(previous_);
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  ScopedDataFolder(const ScopedDataFolder&) = delete;
+  ScopedDataFolder& operator=(const ScopedDataFolder&) = delete;
+
+  void WriteBmp(const std::string& name, const TGaleBitmap& s) {
+    const int stride = s.Height() > 1 ? static_cast<int>(s.Rows[1] - s.Rows[0]) : 3 * s.Width();
+    platform::WriteBmp((root_ / "dat" / name).string(), s.Rows.at(0), s.Width(), s.Height(),
+                       stride);
+  }
+
+ private:
+  std::filesystem::path root_;
+  std::filesystem::path previous_;
+};
+
+class DrawTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGameState();
+    Game.FrameSurface = std::make_unique<TGaleBitmap>();
+    Game.FrameSurface->Resize(600, 400);
+    Game.Random.Seed(12345);
+  }
+  void TearDown() override { ResetGameState(); }
+
+  TGaleBitmap& Frame() { return *Game.FrameSurface; }
+
+  void MakeGlyphs() {
+    for (int i = 0; i < 12; ++i) Game.DigitGlyphs[i] = SolidSurface(25, 40, GlyphColor(i));
+  }
+};
