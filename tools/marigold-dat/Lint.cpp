@@ -1,0 +1,870 @@
+#include "tools/marigold-dat/Lint.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <utility>
+
+#include "gfx/GaleBmp.h"
+#include "platform/Encoding.h"
+#include "script/GaleScript.h"
+#include "script/GaleUtility.h"
+#include "script/MyCrypt.h"
+
+namespace lint {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The game's fixed limits.
+constexpr int kBatchLimit = 10;
+constexpr int kMaxButtons = 10;
+constexpr int kMaxSubImages = 10;
+constexpr int kMaxVanished = 10;
+constexpr int kMaxScriptLines = 9999;  // a page holds 10000 entries: the lines plus one repeat
+constexpr int kDefaultFontSize = 20;
+constexpr int kPictureWidth = 600;
+constexpr int kPictureHeight = 400;
+constexpr int kTextJitter = 2;  // the painter shifts text right by up to two pixels
+
+// The words the game registers, in registration order, plus the two the
+// interpreter handles itself.
+enum class Command {
+  kNone,
+  kEnd,
+  kGoto,
+  kMidi,
+  kWave,
+  kWaveByLoop,
+  kImage,
+  kFont,
+  kButton,
+  kHeatyJump,
+  kImageSub,
+  kHeatUp,
+  kHeatSpark,
+  kVanishButton,
+  kFinalize,
+  kSaying,
+  kStopTimer,
+};
+
+const std::pair<const char*, Command> kCommandWords[] = {
+    {"#end", Command::kEnd},
+    {"#goto", Command::kGoto},
+    {"#midi", Command::kMidi},
+    {"#wave", Command::kWave},
+    {"#waveByLoop", Command::kWaveByLoop},
+    {"#image", Command::kImage},
+    {"#font", Command::kFont},
+    {"#button", Command::kButton},
+    {"#heatyJump", Command::kHeatyJump},
+    {"#imagesub", Command::kImageSub},
+    {"#heatUp", Command::kHeatUp},
+    {"#heatSpark", Command::kHeatSpark},
+    {"#vanishButton", Command::kVanishButton},
+    {"#finalize", Command::kFinalize},
+    {"#saying", Command::kSaying},
+    {"#stopTimer", Command::kStopTimer},
+};
+
+enum class Kind { kEmpty, kLabel, kCommand, kText };
+
+// One script entry as the loader stores it, classified as the interpreter
+// would take it.
+struct Entry {
+  std::string text;
+  Kind kind = Kind::kText;
+  Command command = Command::kNone;
+  TWordList words;
+};
+
+Entry MakeEntry(const std::string& line) {
+  Entry entry;
+  const std::size_t hit = FindText(line, "//");
+  std::string cut = hit == std::string::npos ? line : line.substr(0, hit);
+  entry.words = NormaliseWords(cut);
+  if (IsLabel(entry.words.front(), 1)) {
+    entry.text = entry.words.front();
+    entry.kind = Kind::kLabel;
+    return entry;
+  }
+  entry.text = std::move(cut);
+  if (entry.text.empty()) {
+    entry.kind = Kind::kEmpty;
+    return entry;
+  }
+  for (const auto& [name, command] : kCommandWords) {
+    if (SameTextIgnoringCase(entry.words.front(), name)) {
+      entry.kind = Kind::kCommand;
+      entry.command = command;
+      return entry;
+    }
+  }
+  return entry;
+}
+
+std::string Show(const std::string& cp932) {
+  return "\"" + platform::Cp932ToUtf8(cp932) + "\"";
+}
+
+bool IsInteger(const std::string& word) {
+  try {
+    StrToInt(word);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool EndsWith(const std::string& text, const std::string& tail, bool ignoreCase) {
+  if (text.size() < tail.size()) return false;
+  const std::string end = text.substr(text.size() - tail.size());
+  return ignoreCase ? SameTextIgnoringCase(end, tail) : end == tail;
+}
+
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto x = static_cast<unsigned char>(a[i]);
+    auto y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// Where a file named in the script is found below the data folder, looked
+// up as the game looks it up: the name as written first, then each part of
+// it without regard to letter case.
+struct Lookup {
+  bool found = false;
+  bool exact = false;
+  fs::path path;         // the file found
+  std::string spelling;  // its name below the data folder, as stored on disk (UTF-8)
+};
+
+Lookup FindDataFile(const fs::path& folder, const std::string& cp932Name) {
+  std::string name = platform::Cp932ToUtf8(cp932Name);
+  for (char& c : name) {
+    if (c == '\\') c = '/';
+  }
+  Lookup result;
+  std::error_code ec;
+  const fs::path direct = folder / fs::path(name);
+  if (!name.empty() && fs::is_regular_file(direct, ec)) {
+    result.found = result.exact = true;
+    result.path = direct;
+    result.spelling = name;
+    return result;
+  }
+  fs::path current = folder;
+  std::string spelling;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = name.find('/', start);
+    if (end == std::string::npos) end = name.size();
+    const std::string part = name.substr(start, end - start);
+    start = end + 1;
+    if (part.empty()) continue;
+    std::string match;
+    if (fs::exists(current / part, ec)) {
+      match = part;
+    } else {
+      for (fs::directory_iterator it(current, ec), stop; !ec && it != stop; it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        if (SameIgnoringAsciiCase(entry, part)) {
+          match = entry;
+          break;
+        }
+      }
+    }
+    if (match.empty()) return result;
+    current /= match;
+    spelling += (spelling.empty() ? "" : "/") + match;
+  }
+  if (!fs::is_regular_file(current, ec)) return result;
+  result.found = true;
+  result.path = current;
+  result.spelling = spelling;
+  return result;
+}
+
+// What a picture tells about the story text: the column of its marker.
+struct PictureInfo {
+  bool loaded = false;
+  std::string error;                // UTF-8 message when loading failed
+  std::optional<int> markerColumn;  // the first pure blue pixel, if any
+};
+
+PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
+  PictureInfo info;
+  std::string gameName;
+  std::size_t bad = 0;
+  if (!platform::Utf8ToCp932(path.string(), gameName, bad)) return info;
+  TGaleBitmap picture;
+  try {
+    if (asJpeg) {
+      picture.LoadJpeg(gameName);
+    } else {
+      picture.LoadImage(gameName);
+    }
+  } catch (const std::exception& e) {
+    info.error = e.what();
+    return info;
+  }
+  info.loaded = true;
+  const int rows = std::min(picture.Height(), kPictureHeight);
+  const int columns = std::min(picture.Width(), kPictureWidth);
+  const TPixel marker{255, 0, 0};
+  for (int y = 0; y < rows && !info.markerColumn; ++y) {
+    const auto* row = reinterpret_cast<const TPixel*>(picture.Rows[y]);
+    for (int x = 0; x < columns; ++x) {
+      if (SameColor(row[x], marker)) {
+        info.markerColumn = x;
+        break;
+      }
+    }
+  }
+  return info;
+}
+
+class Checker {
+ public:
+  Checker(const std::vector<std::string>& lines, fs::path folder, const Options& options)
+      : folder_(std::move(folder)), options_(options) {
+    for (const std::string& line : lines) entries_.push_back(MakeEntry(line));
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      if (entries_[i].kind == Kind::kLabel) labels_[entries_[i].text].push_back(LineOf(i));
+    }
+  }
+
+  std::vector<Diagnostic> Run() {
+    const int n = static_cast<int>(entries_.size());
+    if (n >= kMaxScriptLines + 1) {
+      Report(kMaxScriptLines + 1, Severity::kError,
+             "the script has " + std::to_string(n) + " lines; the game holds at most " +
+                 std::to_string(kMaxScriptLines) +
+                 " (10000 entries: the lines and a repeat of the last one) and fails to load it");
+    }
+    CheckLastLine();
+    // The file's last line is never interpreted, so only the lines before it
+    // are checked as commands and text.
+    for (int i = 0; i + 1 < n; ++i) CheckEntry(i);
+    CheckPassages();
+    CheckGameLabels();
+    std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
+                     [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+    return std::move(diagnostics_);
+  }
+
+ private:
+  static int LineOf(std::size_t index) { return static_cast<int>(index) + 1; }
+
+  void Report(int line, Severity severity, std::string message) {
+    diagnostics_.push_back({line, severity, std::move(message)});
+  }
+
+  bool HasLabel(const std::string& label) const { return labels_.count(label) != 0; }
+
+  // A label that differs from `label` only in letter case, if any.
+  std::optional<std::string> CaseTwin(const std::string& label) const {
+    for (const auto& [name, where] : labels_) {
+      if (SameTextIgnoringCase(name, label)) return name;
+    }
+    return std::nullopt;
+  }
+
+  std::string MissingLabelMessage(const std::string& label) const {
+    std::string message = "no label " + Show(label) + " in the script";
+    if (auto twin = CaseTwin(label)) {
+      message += "; did you mean " + Show(*twin) + "? Labels are compared with exact letter case";
+    }
+    return message;
+  }
+
+  // A jump target as "#goto", "#button" and "#heatyJump" name it.
+  void CheckJumpTarget(int line, const std::string& target, const std::string& what) {
+    if (!IsLabel(target, 1)) {
+      Report(line, Severity::kError,
+             what + " " + Show(target) + " is not a label (labels begin with \"@\"): the jump " +
+                 "does nothing");
+      return;
+    }
+    if (!HasLabel(target)) Report(line, Severity::kError, what + ": " + MissingLabelMessage(target));
+  }
+
+  void CheckNumber(int line, const TWordList& words, std::size_t index, const std::string& what) {
+    const std::string command = platform::Cp932ToUtf8(words.front());
+    if (words.size() <= index) {
+      Report(line, Severity::kError, command + ": missing " + what + " (an integer)");
+    } else if (!IsInteger(words[index])) {
+      Report(line, Severity::kError,
+             command + ": " + what + " " + Show(words[index]) + " is not an integer");
+    }
+  }
+
+  void CheckLastLine() {
+    if (entries_.empty()) return;
+    const Entry& last = entries_.back();
+    if (last.kind == Kind::kEmpty || last.kind == Kind::kLabel) return;
+    if (last.kind == Kind::kCommand && last.command == Command::kEnd) return;
+    Report(LineOf(entries_.size() - 1), Severity::kWarning,
+           std::string("the game never runs the file's last line; this ") +
+               (last.kind == Kind::kCommand ? "command" : "text") +
+               " is lost (end the file with an empty or comment line)");
+  }
+
+  void CheckGlyphs(int line, const std::string& text) {
+    if (!options_.hasGlyph) return;
+    std::string missing;
+    std::set<char32_t> seen;
+    for (const char32_t c : platform::Cp932ToUtf32(text)) {
+      if (c < 0x20 || c == 0x20 || c == 0x3000 || !seen.insert(c).second) continue;
+      if (!options_.hasGlyph(c)) {
+        std::u32string one(1, c);
+        std::string cp932;
+        std::size_t bad = 0;
+        std::string utf8;
+        // Show the character itself; the text came from CP932, so it converts back.
+        for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+          const std::string piece = text.substr(i, CharLength(text, i));
+          if (platform::Cp932ToUtf32(piece) == one) {
+            utf8 = platform::Cp932ToUtf8(piece);
+            break;
+          }
+        }
+        (void)cp932;
+        (void)bad;
+        missing += (missing.empty() ? "" : ", ") + ("\"" + utf8 + "\"");
+      }
+    }
+    if (!missing.empty()) {
+      Report(line, Severity::kWarning, "the font cannot draw " + missing + "; it stays blank");
+    }
+  }
+
+  void CheckFile(int line, const std::string& name, bool picture, bool background) {
+    const std::string shown = Show("dat\\" + name);
+    const Lookup lookup = FindDataFile(folder_, name);
+    const bool jpegName = EndsWith(name, ".jpg", false) || EndsWith(name, ".jpeg", false);
+    if (picture && !jpegName && (EndsWith(name, ".jpg", true) || EndsWith(name, ".jpeg", true))) {
+      Report(line, Severity::kError,
+             shown + ": only names ending in \".jpg\" or \".jpeg\" in small letters are read " +
+                 "as JPEG; this one is read as a bitmap and fails");
+    }
+    if (!lookup.found) {
+      Report(line, Severity::kError,
+             shown + " does not exist in the data folder" +
+                 (picture ? " (a missing picture stops the game with an error)"
+                          : " (the game plays nothing)"));
+      return;
+    }
+    if (!lookup.exact) {
+      Report(line, Severity::kWarning,
+             shown + " exists only as \"" + lookup.spelling +
+                 "\": the game finds it because it looks names up without regard to letter " +
+                 "case, but write the exact spelling");
+    }
+    if (!picture || (!jpegName && (EndsWith(name, ".jpg", true) || EndsWith(name, ".jpeg", true)))) {
+      return;
+    }
+    auto cached = pictures_.find(lookup.path);
+    if (cached == pictures_.end()) {
+      cached = pictures_.emplace(lookup.path, ReadPicture(lookup.path, jpegName)).first;
+    }
+    const PictureInfo& info = cached->second;
+    if (!info.error.empty()) {
+      Report(line, Severity::kError, shown + " cannot be loaded: " + info.error);
+    }
+    if (background && info.markerColumn) textOriginX_ = *info.markerColumn;
+  }
+
+  // Commands and text of one interpreted line, in file order.
+  void CheckEntry(int index) {
+    const Entry& entry = entries_[index];
+    const int line = LineOf(index);
+    const TWordList& words = entry.words;
+    if (entry.kind == Kind::kText) {
+      const std::string& first = words.front();
+      if (!first.empty() && first[0] == '#') {
+        Report(line, Severity::kWarning,
+               Show(first) + " is no command: the game shows this line as story text");
+      }
+      CheckGlyphs(line, entry.text);
+      return;
+    }
+    if (entry.kind != Kind::kCommand) return;
+    const std::string command = platform::Cp932ToUtf8(words.front());
+    switch (entry.command) {
+      case Command::kGoto:
+        if (words.size() < 2) {
+          Report(line, Severity::kError, command + " without a label: the game stops with an error");
+        } else {
+          CheckJumpTarget(line, words[1], command + " target");
+        }
+        break;
+      case Command::kMidi:
+      case Command::kWave:
+      case Command::kWaveByLoop:
+        if (words.size() >= 2) CheckFile(line, words[1], false, false);
+        break;
+      case Command::kImage:
+        subImages_ = 0;
+        if (words.size() < 2) {
+          Report(line, Severity::kError, command + " without a picture name: loading fails");
+        } else {
+          CheckFile(line, words[1], true, true);
+        }
+        break;
+      case Command::kImageSub:
+        if (++subImages_ == kMaxSubImages + 1) {
+          Report(line, Severity::kError,
+                 command + ": more than " + std::to_string(kMaxSubImages) +
+                     " overlays since the last #image; the game holds " +
+                     std::to_string(kMaxSubImages));
+        }
+        if (words.size() < 2) {
+          Report(line, Severity::kError, command + " without a picture name: loading fails");
+        } else {
+          CheckFile(line, words[1], true, false);
+        }
+        CheckNumber(line, words, 2, "x");
+        CheckNumber(line, words, 3, "y");
+        break;
+      case Command::kFont:
+        CheckNumber(line, words, 1, "font size");
+        break;
+      case Command::kButton:
+        if (words.size() < 6) {
+          Report(line, Severity::kError,
+                 command + " needs five words (caption, size, x, y, target); it has " +
+                     std::to_string(words.size() - 1) + ": the game stops with an error");
+        }
+        CheckNumber(line, words, 2, "size");
+        CheckNumber(line, words, 3, "x");
+        CheckNumber(line, words, 4, "y");
+        if (words.size() >= 6 && words[5] != "THROUGH") {
+          if (SameTextIgnoringCase(words[5], "THROUGH")) {
+            Report(line, Severity::kError,
+                   command + " target " + Show(words[5]) +
+                       " is not \"THROUGH\" (exact capitals) nor a label: a click on it " +
+                       "jumps nowhere");
+          } else {
+            CheckJumpTarget(line, words[5], command + " target");
+          }
+        }
+        if (words.size() >= 2) CheckGlyphs(line, words[1]);
+        break;
+      case Command::kHeatyJump:
+        CheckHeatyJump(line, words);
+        break;
+      case Command::kHeatUp:
+        CheckNumber(line, words, 1, "amount");
+        break;
+      case Command::kVanishButton:
+        if (words.size() < 2) {
+          Report(line, Severity::kError,
+                 command + " without a caption: the game stops with an error");
+        }
+        if (++vanished_ == kMaxVanished + 1) {
+          Report(line, Severity::kError,
+                 command + ": more than " + std::to_string(kMaxVanished) +
+                     " vanished captions in the script; the game holds " +
+                     std::to_string(kMaxVanished));
+        }
+        break;
+      case Command::kSaying:
+        if (!firstSaying_) firstSaying_ = line;
+        break;
+      case Command::kStopTimer:
+      case Command::kFinalize:
+        clockStopped_ = true;
+        break;
+      case Command::kEnd:
+      case Command::kHeatSpark:
+      case Command::kNone:
+        break;
+    }
+  }
+
+  void CheckHeatyJump(int line, const TWordList& words) {
+    const std::string command = platform::Cp932ToUtf8(words.front());
+    const std::size_t pairs = (words.size() - 1) / 2;
+    std::optional<std::int32_t> lowest;  // lowest threshold so far
+    for (std::size_t p = 0; p < pairs; ++p) {
+      const std::string& threshold = words[1 + 2 * p];
+      const std::string& label = words[2 + 2 * p];
+      if (!IsInteger(threshold)) {
+        Report(line, Severity::kError,
+               command + ": threshold " + Show(threshold) + " is not an integer");
+      } else {
+        const std::int32_t value = StrToInt(threshold);
+        if (lowest && value >= *lowest) {
+          Report(line, Severity::kWarning,
+                 command + ": threshold " + std::to_string(value) + " is not below the earlier " +
+                     std::to_string(*lowest) + ", so the earlier pair always wins and " +
+                     Show(label) + " is never chosen (list thresholds from high to low)");
+        }
+        if (!lowest || value < *lowest) lowest = value;
+      }
+      CheckJumpTarget(line, label, command + " label");
+    }
+    if ((words.size() - 1) % 2 == 1) {
+      Report(line, Severity::kWarning,
+             command + ": the last word " + Show(words.back()) +
+                 " has no partner and is ignored (words go in pairs: threshold, label)");
+    }
+  }
+
+  // Batches in file order (jumps aside): buttons gathered for one passage,
+  // and the width of each story line at its passage's font size.
+  void CheckPassages() {
+    const int n = static_cast<int>(entries_.size());
+    int lineCount = 0;
+    int buttons = 0;
+    int fontSize = kDefaultFontSize;
+    std::vector<int> textLines;
+    textOriginX_ = 0;
+    auto close = [&] {
+      MeasureLines(textLines, fontSize);
+      textLines.clear();
+      lineCount = 0;
+      buttons = 0;
+      fontSize = kDefaultFontSize;
+    };
+    for (int i = 0; i + 1 < n; ++i) {
+      const Entry& entry = entries_[i];
+      switch (entry.kind) {
+        case Kind::kEmpty:
+        case Kind::kLabel:
+          if (lineCount > 0) close();
+          break;
+        case Kind::kText:
+          textLines.push_back(i);
+          if (++lineCount == kBatchLimit) close();
+          break;
+        case Kind::kCommand:
+          if (entry.command == Command::kEnd || entry.command == Command::kGoto) {
+            close();
+          } else if (entry.command == Command::kButton) {
+            if (++buttons == kMaxButtons + 1) {
+              Report(LineOf(i), Severity::kError,
+                     "more than " + std::to_string(kMaxButtons) +
+                         " buttons in one passage; the game holds " + std::to_string(kMaxButtons));
+            }
+          } else if (entry.command == Command::kFont) {
+            if (entry.words.size() >= 2 && IsInteger(entry.words[1])) {
+              fontSize = StrToInt(entry.words[1]);
+            }
+          } else if (entry.command == Command::kImage && entry.words.size() >= 2) {
+            const Lookup lookup = FindDataFile(folder_, entry.words[1]);
+            auto cached = pictures_.find(lookup.path);
+            if (lookup.found && cached != pictures_.end() && cached->second.markerColumn) {
+              textOriginX_ = *cached->second.markerColumn;
+            }
+          }
+          break;
+      }
+    }
+    close();
+  }
+
+  void MeasureLines(const std::vector<int>& indices, int fontSize) {
+    if (!options_.measureText || indices.empty() || fontSize <= 0 || fontSize > 2000) return;
+    if (!font_) font_ = std::make_unique<TGaleBitmap>();
+    font_->SetFont(fontSize, fsBold, 0);
+    for (const int i : indices) {
+      const int width = font_->TextWidth(entries_[i].text);
+      if (textOriginX_ + width + kTextJitter > kPictureWidth) {
+        Report(LineOf(i), Severity::kWarning,
+               "the line is " + std::to_string(width) + " pixels wide at font size " +
+                   std::to_string(fontSize) + " from x " + std::to_string(textOriginX_) +
+                   ": it runs past the right edge of the 600-pixel picture");
+      }
+    }
+  }
+
+  // The index that JumpToLabel would move the cursor to, or `cursor` itself
+  // when the label is not found. `entries_` plus the repeated last entry form
+  // the page.
+  int JumpFrom(int cursor, const std::string& label) const {
+    if (!IsLabel(label, 1)) return cursor;
+    const int count = static_cast<int>(entries_.size()) + 1;
+    auto at = [&](int i) -> const std::string& {
+      return entries_[std::min<std::size_t>(i, entries_.size() - 1)].text;
+    };
+    for (int i = cursor + 1; i < count; ++i) {
+      if (at(i) == label) return i;
+    }
+    for (int i = 0; i < cursor; ++i) {
+      if (at(i) == label) return i;
+    }
+    return cursor;
+  }
+
+  // Follows the interpreter through one batch delivered with the cursor at
+  // `start`. True when some way through it (a #heatyJump may go several)
+  // completes the batch without running #stopTimer or #finalize; a way that
+  // ends the script does not count.
+  bool BatchMayKeepClock(int start) const {
+    const int n = static_cast<int>(entries_.size());
+    std::set<std::pair<int, int>> seen;
+    std::vector<std::pair<int, int>> ways{{start, 0}};
+    while (!ways.empty()) {
+      auto [cursor, lineCount] = ways.back();
+      ways.pop_back();
+      while (true) {
+        if (!seen.insert({cursor, lineCount}).second) break;
+        if (lineCount >= kBatchLimit) return true;
+        if (cursor < 0 || cursor >= n) break;  // the script ends
+        const Entry& entry = entries_[cursor++];
+        if (cursor >= n) break;  // the last line ends the script unread
+        if (entry.kind == Kind::kEmpty || entry.kind == Kind::kLabel) {
+          if (lineCount > 0) return true;
+          continue;
+        }
+        if (entry.kind == Kind::kText) {
+          ++lineCount;
+          continue;
+        }
+        if (entry.command == Command::kEnd || entry.command == Command::kStopTimer ||
+            entry.command == Command::kFinalize) {
+          break;
+        }
+        if (entry.command == Command::kGoto) {
+          if (entry.words.size() < 2) break;  // raises an error; reported elsewhere
+          cursor = JumpFrom(cursor, entry.words[1]);
+        } else if (entry.command == Command::kHeatyJump) {
+          for (std::size_t p = 0; p < (entry.words.size() - 1) / 2; ++p) {
+            const int target = JumpFrom(cursor, entry.words[2 + 2 * p]);
+            if (target != cursor) ways.push_back({target, lineCount});
+          }
+        }
+      }
+    }
+    return false;
+  }
+
+  void CheckGameLabels() {
+    static const std::string kStart = "@start";
+    static const std::string kGameOver = "@gameover";
+    static const std::string kSayEnd = "@sayend";
+    if (!HasLabel(kStart)) {
+      Report(1, Severity::kError,
+             MissingLabelMessage(kStart) + ": the first click on the title jumps there");
+    }
+    if (firstSaying_ && !HasLabel(kSayEnd)) {
+      Report(*firstSaying_, Severity::kError,
+             "#saying is used but " + MissingLabelMessage(kSayEnd) +
+                 ": the game jumps there when the sayings end");
+    }
+    auto gameOver = labels_.find(kGameOver);
+    if (gameOver == labels_.end()) {
+      // The countdown starts with the game; a first passage that stops it
+      // makes the label unnecessary.
+      auto start = labels_.find(kStart);
+      const int startLine = start == labels_.end() ? 1 : start->second.front();
+      if (start != labels_.end() && !BatchMayKeepClock(startLine - 1)) return;
+      Report(startLine, clockStopped_ ? Severity::kWarning : Severity::kError,
+             MissingLabelMessage(kGameOver) +
+                 (clockStopped_ ? ": if the three minutes run out before #stopTimer or #finalize"
+                                : ": nothing stops the countdown, and when it runs out") +
+                 ", the game jumps nowhere and advances the story on every tick");
+      return;
+    }
+    for (const int line : gameOver->second) {
+      if (BatchMayKeepClock(line - 1)) {
+        Report(line, Severity::kError,
+               "the passage after \"@gameover\" neither runs #stopTimer nor #finalize: the game "
+               "replays it on every tick");
+      }
+    }
+    std::map<std::string, std::vector<int>> none;
+    for (const auto& [label, where] : labels_) {
+      if (where.size() > 1 && !(where.size() == 2 && false)) {
+        Report(where[1], Severity::kInfo,
+               "label " + Show(label) + " also stands on line " + std::to_string(where[0]) +
+                   "; a jump takes the first one after the current line, else the first " +
+                   "from the top");
+      }
+    }
+  }
+
+  std::vector<Entry> entries_;
+  std::map<std::string, std::vector<int>> labels_;  // label -> 1-based lines
+  fs::path folder_;
+  const Options& options_;
+  std::vector<Diagnostic> diagnostics_;
+  std::map<fs::path, PictureInfo> pictures_;
+  std::unique_ptr<TGaleBitmap> font_;
+  int textOriginX_ = 0;
+  int subImages_ = 0;
+  int vanished_ = 0;
+  bool clockStopped_ = false;
+  std::optional<int> firstSaying_;
+};
+
+// Length of the UTF-8 character that starts at `pos`, or 1 when the bytes
+// there are no well-formed character.
+std::size_t Utf8Length(const std::string& text, std::size_t pos) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3
+                                       : lead >= 0xC2                  ? 2
+                                                                       : 0;
+  if (length == 0 || pos + length > text.size()) return 1;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open " + path.string());
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) throw std::runtime_error("cannot read " + path.string());
+  return bytes.str();
+}
+
+const char* SeverityWord(Severity severity) {
+  switch (severity) {
+    case Severity::kError:
+      return "error";
+    case Severity::kWarning:
+      return "warning";
+    case Severity::kInfo:
+      return "info";
+  }
+  return "error";
+}
+
+const char kUsage[] =
+    "usage: marigold-dat lint PATH [--plain]\n"
+    "Checks a story script. PATH is a scrambled story .dat whose pictures, music and\n"
+    "sounds lie in its folder; with --plain it is plain UTF-8 text.\n"
+    "Prints file:line: error|warning|info: message; exit status 1 when there is an\n"
+    "error, 0 otherwise, 2 on bad usage.\n";
+
+}  // namespace
+
+std::vector<std::string> ReadStoryLines(const fs::path& path, bool plain,
+                                        std::vector<Diagnostic>& diagnostics) {
+  std::vector<std::string> lines = ReadLines(ReadBytes(path));
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const int line = static_cast<int>(i) + 1;
+    if (!plain) {
+      lines[i] = ScrambleLine(lines[i]);
+      const std::string& text = lines[i];
+      for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+        const std::string piece = text.substr(pos, CharLength(text, pos));
+        if (platform::Cp932ToUtf8(piece).find("\xEF\xBF\xBD") != std::string::npos) {
+          Report:
+          diagnostics.push_back({line, Severity::kError,
+                                 "bytes that are not CP932 at byte " + std::to_string(pos + 1) +
+                                     ": " + QuoteForMessage(piece)});
+          break;
+        }
+      }
+      continue;
+    }
+    std::string rest = lines[i];
+    std::string converted;
+    bool reported = false;
+    while (true) {
+      std::string out;
+      std::size_t bad = 0;
+      if (platform::Utf8ToCp932(rest, out, bad)) {
+        converted += out;
+        break;
+      }
+      std::string good;
+      platform::Utf8ToCp932(rest.substr(0, bad), good, bad);
+      converted += good;
+      const std::size_t length = Utf8Length(rest, bad);
+      if (!reported) {
+        const std::string piece = rest.substr(bad, length);
+        const bool wellFormed = length > 1 || static_cast<unsigned char>(piece[0]) < 0x80;
+        diagnostics.push_back(
+            {line, Severity::kError,
+             wellFormed ? "\"" + piece + "\" has no CP932 form"
+                        : "bytes that are not UTF-8: " + QuoteForMessage(piece)});
+        reported = true;
+      }
+      rest.erase(0, bad + length);
+    }
+    lines[i] = std::move(converted);
+  }
+  return lines;
+}
+
+std::vector<Diagnostic> CheckStory(const std::vector<std::string>& lines,
+                                   const fs::path& datFolder, const Options& options) {
+  return Checker(lines, datFolder, options).Run();
+}
+
+std::vector<Diagnostic> LintFile(const fs::path& path, bool plain, const Options& options) {
+  std::vector<Diagnostic> diagnostics;
+  const std::vector<std::string> lines = ReadStoryLines(path, plain, diagnostics);
+  fs::path folder = path.parent_path();
+  if (folder.empty()) folder = ".";
+  std::vector<Diagnostic> found = CheckStory(lines, folder, options);
+  diagnostics.insert(diagnostics.end(), found.begin(), found.end());
+  std::stable_sort(diagnostics.begin(), diagnostics.end(),
+                   [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+  return diagnostics;
+}
+
+std::string FormatDiagnostic(const std::string& file, const Diagnostic& diagnostic) {
+  return file + ":" + std::to_string(diagnostic.line) + ": " + SeverityWord(diagnostic.severity) +
+         ": " + diagnostic.message;
+}
+
+int RunLint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::optional<std::string> path;
+  bool plain = false;
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      out << kUsage;
+      return 0;
+    }
+    if (arg == "--plain") {
+      plain = true;
+    } else if (!arg.empty() && arg[0] == '-') {
+      err << "marigold-dat lint: unknown option " << arg << "\n" << kUsage;
+      return 2;
+    } else if (path) {
+      err << "marigold-dat lint: more than one PATH\n" << kUsage;
+      return 2;
+    } else {
+      path = arg;
+    }
+  }
+  if (!path) {
+    err << kUsage;
+    return 2;
+  }
+  std::vector<Diagnostic> diagnostics;
+  try {
+    diagnostics = LintFile(*path, plain);
+  } catch (const std::exception& e) {
+    err << "marigold-dat lint: " << e.what() << "\n";
+    return 2;
+  }
+  bool failed = false;
+  for (const Diagnostic& diagnostic : diagnostics) {
+    out << FormatDiagnostic(*path, diagnostic) << "\n";
+    failed = failed || diagnostic.severity == Severity::kError;
+  }
+  return failed ? 1 : 0;
+}
+
+}  // namespace lint
