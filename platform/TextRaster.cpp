@@ -81,6 +81,8 @@ std::vector<FaceFile> FaceCandidates() {
     all.insert(all.end(), second.begin(), second.end());
     std::vector<FaceFile> third = ListFaces(FcPatternCreate());
     all.insert(all.end(), third.begin(), third.end());
+    // Nothing else in the program asks fontconfig anything; let it go.
+    FcFini();
   } else {
     all.push_back({kPreferredFile, 0});
   }

@@ -91,6 +91,33 @@ TEST_F(GaleBmpFiles, PaletteBitmapReadAs24BitRows) {
   EXPECT_EQ(t.Rows[1][5], 255);
 }
 
+TEST_F(GaleBmpFiles, TopDown24BitBitmapWithRowPadding) {
+  // 3x2, 24 bits, negative height (first stored row is the top row), rows
+  // padded from 9 to 12 bytes.
+  std::string b = "BM";
+  Le(b, 14 + 40 + 24, 4);
+  Le(b, 0, 4);
+  Le(b, 54, 4);
+  Le(b, 40, 4);
+  Le(b, 3, 4);
+  Le(b, static_cast<std::uint32_t>(-2), 4);
+  Le(b, 1, 2);
+  Le(b, 24, 2);
+  for (int i = 0; i < 6; ++i) Le(b, 0, 4);
+  const unsigned char rows[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0,
+                                9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 0};
+  b.append(reinterpret_cast<const char*>(rows), sizeof rows);
+  Write("dat/top.bmp", b.data(), b.size());
+  TGaleBitmap s;
+  s.LoadImage("dat\\top.bmp");
+  ASSERT_EQ(s.Width(), 3);
+  ASSERT_EQ(s.Height(), 2);
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(s.Rows[0][i], i + 1);
+    EXPECT_EQ(s.Rows[1][i], 9 - i);
+  }
+}
+
 TEST_F(GaleBmpFiles, JpegDecodedOnlyForLowerCaseExtensions) {
   Write("dat/pic.jpg", kColourJpeg, sizeof kColourJpeg);
   Write("dat/pic.jpeg", kColourJpeg, sizeof kColourJpeg);
