@@ -260,6 +260,7 @@ class Checker {
     for (int i = 0; i + 1 < n; ++i) CheckEntry(i);
     CheckPassages();
     CheckGameLabels();
+    CheckDuplicateLabels();
     std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
                      [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
     return std::move(diagnostics_);
@@ -298,7 +299,8 @@ class Checker {
                  "does nothing");
       return;
     }
-    if (!HasLabel(target)) Report(line, Severity::kError, what + ": " + MissingLabelMessage(target));
+    if (!HasLabel(target))
+      Report(line, Severity::kError, what + ": " + MissingLabelMessage(target));
   }
 
   void CheckNumber(int line, const TWordList& words, std::size_t index, const std::string& what) {
@@ -329,9 +331,7 @@ class Checker {
     for (const char32_t c : platform::Cp932ToUtf32(text)) {
       if (c < 0x20 || c == 0x20 || c == 0x3000 || !seen.insert(c).second) continue;
       if (!options_.hasGlyph(c)) {
-        std::u32string one(1, c);
-        std::string cp932;
-        std::size_t bad = 0;
+        const std::u32string one(1, c);
         std::string utf8;
         // Show the character itself; the text came from CP932, so it converts back.
         for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
@@ -341,8 +341,6 @@ class Checker {
             break;
           }
         }
-        (void)cp932;
-        (void)bad;
         missing += (missing.empty() ? "" : ", ") + ("\"" + utf8 + "\"");
       }
     }
@@ -373,7 +371,8 @@ class Checker {
                  "\": the game finds it because it looks names up without regard to letter " +
                  "case, but write the exact spelling");
     }
-    if (!picture || (!jpegName && (EndsWith(name, ".jpg", true) || EndsWith(name, ".jpeg", true)))) {
+    if (!picture ||
+        (!jpegName && (EndsWith(name, ".jpg", true) || EndsWith(name, ".jpeg", true)))) {
       return;
     }
     auto cached = pictures_.find(lookup.path);
@@ -406,7 +405,8 @@ class Checker {
     switch (entry.command) {
       case Command::kGoto:
         if (words.size() < 2) {
-          Report(line, Severity::kError, command + " without a label: the game stops with an error");
+          Report(line, Severity::kError,
+                 command + " without a label: the game stops with an error");
         } else {
           CheckJumpTarget(line, words[1], command + " target");
         }
@@ -687,9 +687,11 @@ class Checker {
                "replays it on every tick");
       }
     }
-    std::map<std::string, std::vector<int>> none;
+  }
+
+  void CheckDuplicateLabels() {
     for (const auto& [label, where] : labels_) {
-      if (where.size() > 1 && !(where.size() == 2 && false)) {
+      if (where.size() > 1) {
         Report(where[1], Severity::kInfo,
                "label " + Show(label) + " also stands on line " + std::to_string(where[0]) +
                    "; a jump takes the first one after the current line, else the first " +
@@ -716,9 +718,11 @@ class Checker {
 // there are no well-formed character.
 std::size_t Utf8Length(const std::string& text, std::size_t pos) {
   const auto lead = static_cast<unsigned char>(text[pos]);
-  std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3
-                                       : lead >= 0xC2                  ? 2
-                                                                       : 0;
+  std::size_t length = lead < 0x80                   ? 1
+                       : lead >= 0xF0 && lead < 0xF5 ? 4
+                       : lead >= 0xE0                ? 3
+                       : lead >= 0xC2                ? 2
+                                                     : 0;
   if (length == 0 || pos + length > text.size()) return 1;
   for (std::size_t i = 1; i < length; ++i) {
     if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return 1;
@@ -767,7 +771,6 @@ std::vector<std::string> ReadStoryLines(const fs::path& path, bool plain,
       for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
         const std::string piece = text.substr(pos, CharLength(text, pos));
         if (platform::Cp932ToUtf8(piece).find("\xEF\xBF\xBD") != std::string::npos) {
-          Report:
           diagnostics.push_back({line, Severity::kError,
                                  "bytes that are not CP932 at byte " + std::to_string(pos + 1) +
                                      ": " + QuoteForMessage(piece)});
@@ -793,10 +796,9 @@ std::vector<std::string> ReadStoryLines(const fs::path& path, bool plain,
       if (!reported) {
         const std::string piece = rest.substr(bad, length);
         const bool wellFormed = length > 1 || static_cast<unsigned char>(piece[0]) < 0x80;
-        diagnostics.push_back(
-            {line, Severity::kError,
-             wellFormed ? "\"" + piece + "\" has no CP932 form"
-                        : "bytes that are not UTF-8: " + QuoteForMessage(piece)});
+        diagnostics.push_back({line, Severity::kError,
+                               wellFormed ? "\"" + piece + "\" has no CP932 form"
+                                          : "bytes that are not UTF-8: " + QuoteForMessage(piece)});
         reported = true;
       }
       rest.erase(0, bad + length);
@@ -806,8 +808,8 @@ std::vector<std::string> ReadStoryLines(const fs::path& path, bool plain,
   return lines;
 }
 
-std::vector<Diagnostic> CheckStory(const std::vector<std::string>& lines,
-                                   const fs::path& datFolder, const Options& options) {
+std::vector<Diagnostic> CheckStory(const std::vector<std::string>& lines, const fs::path& datFolder,
+                                   const Options& options) {
   return Checker(lines, datFolder, options).Run();
 }
 

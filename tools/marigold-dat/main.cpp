@@ -11,6 +11,7 @@
 #include "platform/Encoding.h"
 #include "platform/Files.h"
 #include "tools/marigold-dat/DatFile.h"
+#include "tools/marigold-dat/Lint.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ const char kUsage[] =
     "       marigold-dat trace FILE [--plain] [--label L] [--max N]\n"
     "                                     run a story as the game would, one JSON line\n"
     "                                     per delivery\n"
+    "       marigold-dat lint PATH [--plain]  check a story for the traps the game\n"
+    "                                     leaves for authors\n"
     "IN and OUT may be '-' for standard input and output.\n";
 
 const char kPackUsage[] =
@@ -170,5 +173,6 @@ int main(int argc, char** argv) {
   if (command == "pack") return Convert(args, true);
   if (command == "unpack") return Convert(args, false);
   if (command == "trace") return TraceCommand(args);
+  if (command == "lint") return lint::RunLint(args, std::cout, std::cerr);
   return Usage(kUsage);
 }
