@@ -5,9 +5,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/Encoding.h"
 #include "platform/ImageWrite.h"
-#include "script/MyCrypt.h"
+#include "tools/marigold-dat/DatFile.h"
 #include "tools/mkdata/Music.h"
 #include "tools/mkdata/Pictures.h"
 #include "tools/mkdata/Sounds.h"
@@ -40,26 +39,11 @@ std::string AsString(const Bytes& b) {
 }  // namespace
 
 std::string PackLines(const std::string& utf8, const std::string& what) {
-  // Line by line: CP932, then the game's own scrambling; CR LF line ends.
-  std::string out;
-  std::size_t start = 0, lineNo = 1;
-  while (start < utf8.size()) {
-    std::size_t end = utf8.find('\n', start);
-    if (end == std::string::npos) end = utf8.size();
-    std::string line = utf8.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::string cp;
-    std::size_t bad = 0;
-    if (!platform::Utf8ToCp932(line, cp, bad)) {
-      throw std::runtime_error(what + ":" + std::to_string(lineNo) +
-                               ": not representable in CP932 at byte " + std::to_string(bad));
-    }
-    out += ScrambleLine(cp);
-    out += "\r\n";
-    start = end + 1;
-    ++lineNo;
+  try {
+    return mgdat::PackText(utf8);
+  } catch (const mgdat::PackError& e) {
+    throw std::runtime_error(what + ": " + e.what());
   }
-  return out;
 }
 
 std::vector<std::string> MakeData(const std::string& outDir, const std::string& demoDir) {
