@@ -1,0 +1,537 @@
+// The game's state, the 50 ms tick, input, the flow between title and story,
+// the bootstrap and shutdown, and the script commands.
+#include "game/UnitCommon.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "app/GaleForm.h"
+#include "app/GaleTimer.h"
+#include "game/UnitBmp.h"
+#include "platform/Files.h"
+#include "script/GaleUtility.h"
+#include "sound/GaleMidi.h"
+#include "sound/GaleWave.h"
+
+GameState Game;
+
+namespace {
+
+constexpr int kFrameWidth = 600;
+constexpr int kFrameHeight = 400;
+constexpr std::int32_t kHeatCeiling = 999;
+
+// The script's view of the application: beeps and the terminate request go
+// to the application that owns the main form, files are read from disk.
+class GameScriptHost : public TScriptHost {
+ public:
+  explicit GameScriptHost(TApplication& app) : app_(app) {}
+  void Beep() override { app_.Platform().Beep(); }
+  void Terminate() override { app_.Terminate(); }
+  bool ReadFile(const std::string& path, std::string& bytes) override {
+    return platform::ReadWholeFile(path, bytes);
+  }
+
+ private:
+  TApplication& app_;
+};
+
+[[noreturn]] void ScriptError(const TWordList& args, const std::string& what) {
+  const std::string word = args.empty() ? std::string("?") : QuoteForMessage(args[0]);
+  throw std::runtime_error(word + ": " + what);
+}
+
+// Element i of a command's arguments, or a script error when it is missing.
+const std::string& Argument(const TWordList& args, std::size_t i) {
+  if (i >= args.size()) ScriptError(args, "引数 " + std::to_string(i) + " がありません");
+  return args[i];
+}
+
+std::int32_t IntArgument(const TWordList& args, std::size_t i) {
+  return StrToInt(Argument(args, i));
+}
+
+// Caps a heat ceiling at 999. A result below the 32-bit range has no
+// meaningful value and is raised as a script error instead of wrapping.
+std::int32_t CapHeatLimit(const TWordList& args, std::int64_t value) {
+  if (value > kHeatCeiling) return kHeatCeiling;
+  if (value < std::numeric_limits<std::int32_t>::min()) {
+    ScriptError(args, "熱の上限が整数の範囲を下回ります (" + std::to_string(value) + ")");
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+TPixel PixelAt(const TGaleBitmap& s, int x, int y) {
+  const std::uint8_t* p = s.Rows[static_cast<std::size_t>(y)] + 3 * x;
+  return TPixel{p[0], p[1], p[2]};
+}
+
+void PutPixel(TGaleBitmap& s, int x, int y, TPixel c) {
+  std::uint8_t* p = s.Rows[static_cast<std::size_t>(y)] + 3 * x;
+  p[0] = c.b;
+  p[1] = c.g;
+  p[2] = c.r;
+}
+
+// Pads a picture smaller than the frame with white up to 600 x 400, so the
+// marker scan and every frame composed from it cover the whole frame.
+void PadToFrame(TGaleBitmap& s) {
+  if (s.Width() >= kFrameWidth && s.Height() >= kFrameHeight) return;
+  const int w = std::max(s.Width(), kFrameWidth);
+  const int h = std::max(s.Height(), kFrameHeight);
+  TGaleBitmap padded;
+  padded.Resize(w, h, FillColor);
+  s.CopyBlock(padded, 0, 0, s.Width(), s.Height(), 0, 0);
+  s.Resize(w, h, FillColor);
+  padded.CopyBlock(s, 0, 0, w, h, 0, 0);
+}
+
+std::uint32_t MillisecondsSinceMidnightUtc() {
+  using namespace std::chrono;
+  const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  return static_cast<std::uint32_t>(ms % 86400000);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The generator: splitmix64, reduced to 0 .. n - 1 by a 64-bit multiply-shift
+// of its upper 32 bits.
+
+void TRandom::Seed(std::uint64_t seed) {
+  state_ = seed;
+}
+
+std::int32_t TRandom::Next(std::int32_t n) {
+  if (n < 1) throw std::invalid_argument("random: bound must be at least 1");
+  state_ += 0x9E3779B97F4A7C15ULL;
+  std::uint64_t z = state_;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  z ^= z >> 31;
+  const std::uint64_t high = z >> 32;
+  return static_cast<std::int32_t>((high * static_cast<std::uint64_t>(n)) >> 32);
+}
+
+std::int32_t random(std::int32_t n) {
+  return Game.Random.Next(n);
+}
+
+void ResetGameState() {
+  // Players, timer and script go in the shutdown order; the script before
+  // the host it refers to.
+  Game.MusicPlayer.reset();
+  Game.SoundPlayer.reset();
+  Game.TaskTimer.reset();
+  Game.StoryScript.reset();
+  Game.ScriptHost.reset();
+  Game = GameState{};
+}
+
+// ---------------------------------------------------------------------------
+// Bootstrap and shutdown.
+
+void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed) {
+  TApplication& app = form.Owner();
+  platform::Platform& machine = app.Platform();
+  Game.Machine = &machine;
+
+  Game.Random.Seed(seed ? *seed : MillisecondsSinceMidnightUtc());
+  Game.MusicPlayer = std::make_unique<TGaleMidi>(machine);
+  Game.SoundPlayer = std::make_unique<TGaleWave>(machine);
+  Game.TaskTimer = std::make_unique<TGaleTimer>(form);
+
+  Game.ScriptHost = std::make_unique<GameScriptHost>(app);
+  Game.StoryScript =
+      std::make_unique<TGaleScript>(*Game.ScriptHost, "dat\\story.dat", ScrambledFiles);
+  TGaleScript& script = *Game.StoryScript;
+  script.SetBatchLimit(10);
+  script.SetBatchHandler(TakeStoryLines);
+  script.RegisterCommand("#midi", CmdMidi);
+  script.RegisterCommand("#wave", CmdWave);
+  script.RegisterCommand("#waveByLoop", CmdWaveByLoop);
+  script.RegisterCommand("#image", CmdImage);
+  script.RegisterCommand("#font", CmdFont);
+  script.RegisterCommand("#button", CmdButton);
+  script.RegisterCommand("#heatyJump", CmdHeatyJump);
+  script.RegisterCommand("#imagesub", CmdImageSub);
+  script.RegisterCommand("#heatUp", CmdHeatUp);
+  script.RegisterCommand("#heatSpark", CmdHeatSpark);
+  script.RegisterCommand("#vanishButton", CmdVanishButton);
+  script.RegisterCommand("#finalize", CmdFinalize);
+  script.RegisterCommand("#saying", CmdSaying);
+  script.RegisterCommand("#stopTimer", CmdStopTimer);
+
+  Game.SayingList.clear();
+  LoadSayings(*Game.ScriptHost, "dat\\saying.dat", Game.SayingList, ScrambledFiles);
+  ResetSayings();
+
+  CreateSurfaces();
+  Game.TaskTimer->AddTask(GameTick, 50, "");
+  StartTitle();
+}
+
+void DoneGame() {
+  Game.MusicPlayer.reset();
+  Game.SoundPlayer.reset();
+  Game.TaskTimer.reset();
+  Game.StoryScript.reset();
+  Game.ScriptHost.reset();
+  Game.SayingList.clear();
+  FreeSurfaces();
+}
+
+void CreateSurfaces() {
+  Game.FrameSurface = std::make_unique<TGaleBitmap>();
+  Game.BackgroundSurface = std::make_unique<TGaleBitmap>();
+  for (auto& glyph : Game.DigitGlyphs) glyph = std::make_unique<TGaleBitmap>();
+  Game.SandClockSurface = std::make_unique<TGaleBitmap>();
+  for (auto& sub : Game.SubImages) sub.Surface = std::make_unique<TGaleBitmap>();
+
+  Game.FrameSurface->Resize(kFrameWidth, kFrameHeight, FillColor);
+  CutDigitGlyphs();
+  Game.SandClockSurface->LoadImage("dat\\sandclock.bmp");
+  Game.SandClockSurface->MakeTransparentAt(0, 0);
+}
+
+void FreeSurfaces() {
+  Game.FrameSurface.reset();
+  Game.BackgroundSurface.reset();
+  for (auto& glyph : Game.DigitGlyphs) glyph.reset();
+  Game.SandClockSurface.reset();
+  for (auto& sub : Game.SubImages) sub.Surface.reset();
+}
+
+// ---------------------------------------------------------------------------
+// Tick, input and flow.
+
+void GameTick() {
+  if (Game.ClockRunning) {
+    if (Game.TimeLeft > 0) {
+      Game.TimeLeft -= 50;
+    } else {
+      ClearButtons();
+      if (Game.StoryScript) Game.StoryScript->JumpToLabel("@gameover");
+      Game.MouseHeld = false;
+      AdvanceStory();
+    }
+    if (Game.TimeLeft % 1000 == 0 && Game.HeatLimit < 50) Game.HeatLimit += 1;
+  }
+
+  if (Game.MouseHeld) {
+    if (Game.HoldTicks < 10) {
+      Game.HoldTicks += 1;
+    } else {
+      HandleClick(Game.HoldX, Game.HoldY);
+    }
+  }
+
+  ComposeFrame();
+
+  if (Game.SayingsDone) {
+    Game.SayingsDone = false;
+    ClearButtons();
+    if (Game.StoryScript) Game.StoryScript->JumpToLabel("@sayend");
+    Game.MouseHeld = false;
+    AdvanceStory();
+  }
+}
+
+void ComposeFrame() {
+  if (!Game.FrameSurface) return;
+  TGaleBitmap& frame = *Game.FrameSurface;
+  if (Game.BackgroundSurface) Game.BackgroundSurface->DrawOnto(frame, 0, 0);
+  if (Game.FramePainter) Game.FramePainter();
+  if (Game.GaugeActive) DrawHeatGauge();
+  DrawButtons();
+  if (Game.Machine) frame.PresentTo(*Game.Machine);
+}
+
+void HandleClick(std::int32_t x, std::int32_t y) {
+  if (Game.Mode == "TITLE") {
+    StartMain();
+    return;
+  }
+  if (Game.Mode != "MAIN") return;
+  if (Game.GaugeActive && x >= 350 && y < 50) {
+    HeatClick();
+    return;
+  }
+  if (Game.ButtonCount <= 0) {
+    AdvanceStory();
+    return;
+  }
+  UpdateHover(x, y);
+  if (Game.HoverButton != -1) ActivateButton(Game.HoverButton);
+}
+
+void StartMain() {
+  Game.ClockRunning = true;
+  Game.GaugeActive = true;
+  Game.FramePainter = MainPainter;
+  Game.Mode = "MAIN";
+  if (Game.StoryScript) Game.StoryScript->JumpToLabel("@start");
+  AdvanceStory();
+}
+
+void AdvanceStory() {
+  Game.SayingActive = false;
+  Game.FontSize = GameState::DefaultFontSize;
+  if (Game.StoryScript) Game.StoryScript->DeliverNext();
+}
+
+void PntMainMouseDown(platform::MouseButton button, std::int32_t x, std::int32_t y) {
+  if (button != platform::MouseButton::Left) return;
+  HandleClick(x, y);
+  Game.MouseHeld = true;
+  Game.HoldTicks = 0;
+  Game.HoldX = x;
+  Game.HoldY = y;
+}
+
+void PntMainMouseMove(std::int32_t x, std::int32_t y) {
+  UpdateHover(x, y);
+}
+
+void PntMainMouseUp(platform::MouseButton button) {
+  if (button == platform::MouseButton::Left) Game.MouseHeld = false;
+}
+
+// ---------------------------------------------------------------------------
+// Story scene.
+
+void TakeStoryLines(const TWordList& lines) {
+  if (lines.size() > static_cast<std::size_t>(kMaxStoryLines)) {
+    throw std::runtime_error("一度に表示できる行は " + std::to_string(kMaxStoryLines) +
+                             " 行までです (" + std::to_string(lines.size()) + " 行)");
+  }
+  Game.StoryLineCount = 0;
+  for (const std::string& line : lines) {
+    Game.StoryLines.at(static_cast<std::size_t>(Game.StoryLineCount)) = line;
+    Game.StoryLineCount += 1;
+  }
+}
+
+void AddSubImage(const std::string& path, std::int32_t x, std::int32_t y) {
+  if (Game.SubImageCount < 0 || Game.SubImageCount >= kMaxSubImages) {
+    throw std::runtime_error("#imagesub: 重ねる画像は " + std::to_string(kMaxSubImages) +
+                             " 枚までです");
+  }
+  TSubImage& entry = Game.SubImages.at(static_cast<std::size_t>(Game.SubImageCount));
+  if (!entry.Surface) entry.Surface = std::make_unique<TGaleBitmap>();
+  entry.Surface->LoadImage(path);
+  entry.Surface->MakeTransparentAt(0, 0);
+  entry.X = x;
+  entry.Y = y;
+  Game.SubImageCount += 1;
+}
+
+// ---------------------------------------------------------------------------
+// Buttons.
+
+void ClearButtons() {
+  Game.ButtonCount = 0;
+  Game.HoverButton = -1;
+}
+
+void AddButton(const std::string& caption, std::int32_t captionSize, std::int32_t left,
+               std::int32_t top, std::int32_t right, std::int32_t bottom,
+               const std::string& target) {
+  if (Game.ButtonCount < 0 || Game.ButtonCount >= kMaxButtons) {
+    throw std::runtime_error("#button: ボタンは " + std::to_string(kMaxButtons) + " 個までです");
+  }
+  TMarigoldButton& b = Game.Buttons.at(static_cast<std::size_t>(Game.ButtonCount));
+  b.Caption = caption;
+  b.CaptionSize = captionSize;
+  b.Left = left;
+  b.Top = top;
+  b.Right = right;
+  b.Bottom = bottom;
+  b.Target = target;
+  Game.ButtonCount += 1;
+}
+
+void UpdateHover(std::int32_t x, std::int32_t y) {
+  Game.HoverButton = -1;
+  for (std::int32_t i = 0; i < Game.ButtonCount && i < kMaxButtons; ++i) {
+    const TMarigoldButton& b = Game.Buttons[static_cast<std::size_t>(i)];
+    if (b.Left <= x && x <= b.Right && b.Top <= y && y <= b.Bottom) Game.HoverButton = i;
+  }
+}
+
+void ActivateButton(std::int32_t index) {
+  if (index < 0 || index >= Game.ButtonCount) {
+    throw std::out_of_range("ボタン番号 " + std::to_string(index) + " は範囲外です");
+  }
+  const std::string target = Game.Buttons.at(static_cast<std::size_t>(index)).Target;
+  if (target != "THROUGH" && Game.StoryScript) Game.StoryScript->JumpToLabel(target);
+  ClearButtons();
+  AdvanceStory();
+}
+
+// ---------------------------------------------------------------------------
+// Heat.
+
+void HeatClick() {
+  if (Game.Heat < Game.HeatLimit) {
+    if (Game.SoundPlayer) Game.SoundPlayer->Play("dat\\ash.wav", 0);
+    Game.Heat = CheckedAdd(Game.Heat, 1);
+  } else {
+    if (Game.SoundPlayer) Game.SoundPlayer->Play("dat\\dun.wav", 0);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Sayings.
+
+void ResetSayings() {
+  Game.SayingIndex = 0;
+  Game.SayingCharPos = 0;
+  for (auto& row : Game.SayingRows) row.clear();
+  Game.SayingRow = 0;
+  Game.SayingScroll = 0;
+  Game.SayingsDone = false;
+}
+
+// ---------------------------------------------------------------------------
+// Script commands.
+
+void CmdMidi(const TWordList& args) {
+  if (!Game.MusicPlayer) return;
+  if (args.size() >= 2) {
+    Game.MusicPlayer->Play("dat\\" + args[1], 1);
+  } else {
+    Game.MusicPlayer->Stop();
+  }
+}
+
+void CmdWave(const TWordList& args) {
+  if (!Game.SoundPlayer) return;
+  if (args.size() >= 2) {
+    Game.SoundPlayer->Play("dat\\" + args[1], 0);
+  } else {
+    Game.SoundPlayer->Stop();
+  }
+}
+
+void CmdWaveByLoop(const TWordList& args) {
+  if (!Game.SoundPlayer) return;
+  if (args.size() >= 2) {
+    Game.SoundPlayer->Play("dat\\" + args[1], 1);
+  } else {
+    Game.SoundPlayer->Stop();
+  }
+}
+
+void CmdImage(const TWordList& args) {
+  const std::string& name = Argument(args, 1);
+  if (!Game.BackgroundSurface) Game.BackgroundSurface = std::make_unique<TGaleBitmap>();
+  TGaleBitmap& bg = *Game.BackgroundSurface;
+  bg.LoadImage("dat\\" + name);
+  PadToFrame(bg);
+
+  // The first marker (row by row, left to right) places the text; its left
+  // neighbour gives the colour every marker is painted over with, and the
+  // text colour is that colour inverted. A marker in column 0 has no left
+  // neighbour: white stands in for it.
+  bool found = false;
+  TPixel replacement = FillColor;
+  for (int r = 0; r < kFrameHeight; ++r) {
+    for (int c = 0; c < kFrameWidth; ++c) {
+      if (!SameColor(PixelAt(bg, c, r), TextMarkColor)) continue;
+      if (!found) {
+        found = true;
+        replacement = c > 0 ? PixelAt(bg, c - 1, r) : FillColor;
+        const TColorRef red = 255u - replacement.r;
+        const TColorRef green = 255u - replacement.g;
+        const TColorRef blue = 255u - replacement.b;
+        Game.TextColor = red + 256u * green + 65536u * blue;
+        Game.TextOriginX = c;
+        Game.TextOriginY = r;
+      }
+      PutPixel(bg, c, r, replacement);
+    }
+  }
+  Game.SubImageCount = 0;
+}
+
+void CmdFont(const TWordList& args) {
+  Game.FontSize = IntArgument(args, 1);
+}
+
+void CmdButton(const TWordList& args) {
+  Game.MouseHeld = false;
+  const std::string& caption = Argument(args, 1);
+  for (std::int32_t i = 0; i < Game.VanishedCount && i < kMaxVanished; ++i) {
+    if (Game.VanishedNames[static_cast<std::size_t>(i)] == caption) return;
+  }
+  if (args.size() < 6) ScriptError(args, "引数が足りません (キャプション 大きさ x y 行き先)");
+  const std::int32_t size = StrToInt(args[2]);
+  const std::int32_t x = StrToInt(args[3]);
+  const std::int32_t y = StrToInt(args[4]);
+  const std::string& target = args[5];
+  if (Game.ButtonCount >= kMaxButtons) {
+    ScriptError(args, "ボタンは " + std::to_string(kMaxButtons) + " 個までです");
+  }
+  if (caption.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    ScriptError(args, "キャプションが長すぎます");
+  }
+  const auto length = static_cast<std::int32_t>(caption.size());
+  const std::int32_t right = CheckedAdd(CheckedAdd(CheckedMul(length, size) / 2, x), 20);
+  const std::int32_t bottom = CheckedAdd(CheckedAdd(y, size), 20);
+  AddButton(caption, size, x, y, right, bottom, target);
+}
+
+void CmdHeatyJump(const TWordList& args) {
+  const std::size_t pairs = args.empty() ? 0 : (args.size() - 1) / 2;
+  for (std::size_t i = 0; i < pairs; ++i) {
+    const std::int32_t threshold = StrToInt(args[1 + 2 * i]);
+    if (threshold <= Game.Heat) {
+      if (Game.StoryScript) Game.StoryScript->JumpToLabel(args[2 + 2 * i]);
+      break;
+    }
+  }
+  Game.Heat = 0;
+}
+
+void CmdImageSub(const TWordList& args) {
+  const std::string& name = Argument(args, 1);
+  const std::int32_t y = IntArgument(args, 3);
+  const std::int32_t x = IntArgument(args, 2);
+  AddSubImage("dat\\" + name, x, y);
+}
+
+void CmdHeatUp(const TWordList& args) {
+  const std::int32_t n = IntArgument(args, 1);
+  Game.HeatLimit = CapHeatLimit(args, std::int64_t{Game.HeatLimit} + n);
+}
+
+void CmdHeatSpark(const TWordList& args) {
+  Game.HeatLimit = CapHeatLimit(args, std::int64_t{Game.HeatLimit} * 3);
+}
+
+void CmdVanishButton(const TWordList& args) {
+  const std::string& caption = Argument(args, 1);
+  if (Game.VanishedCount < 0 || Game.VanishedCount >= kMaxVanished) {
+    ScriptError(args, "消せるキャプションは " + std::to_string(kMaxVanished) + " 個までです");
+  }
+  Game.VanishedNames.at(static_cast<std::size_t>(Game.VanishedCount)) = caption;
+  Game.VanishedCount += 1;
+}
+
+void CmdFinalize(const TWordList&) {
+  Game.ClockRunning = false;
+  Game.GaugeActive = false;
+}
+
+void CmdSaying(const TWordList&) {
+  Game.SayingActive = true;
+}
+
+void CmdStopTimer(const TWordList&) {
+  Game.ClockRunning = false;
+}

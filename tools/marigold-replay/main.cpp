@@ -1,0 +1,297 @@
+// marigold-replay: runs the real game (application, main form, loop) on the
+// headless machine with a virtual clock, feeds it scripted mouse input and
+// prints what it delivered, played and showed, one JSON object a line.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/UnitForm.h"
+#include "game/UnitCommon.h"
+#include "platform/Encoding.h"
+#include "platform/HeadlessPlatform.h"
+#include "platform/ImageWrite.h"
+
+namespace {
+
+// GameTick is due once more than 50 ms have passed, so on the virtual clock
+// tick k runs at start + 51 k.
+constexpr std::int64_t kTickMs = 51;
+
+const char* const kHelp =
+    "usage: marigold-replay --data DIR [--seed N] [--ticks N] [--input FILE]\n"
+    "                       [--frames OUTDIR --at T1,T2,...]\n"
+    "\n"
+    "Runs the game headless from the folder DIR (which holds dat/) on a virtual\n"
+    "clock: the game tick runs exactly once every 51 simulated ms.\n"
+    "\n"
+    "  --data DIR     working folder holding dat (required)\n"
+    "  --seed N       seed of the game's random generator (default 1)\n"
+    "  --ticks N      number of game ticks to run (default 100); the run ends\n"
+    "                 earlier when the game terminates\n"
+    "  --input FILE   scripted input, one event a line:\n"
+    "                   TICK down X Y | TICK up X Y | TICK move X Y | TICK close\n"
+    "                 (left button; '#' starts a comment). Ticks count from 1:\n"
+    "                 tick 1 is the first game tick. An event for tick T is\n"
+    "                 dispatched in the loop pass in which tick T runs, before\n"
+    "                 the tick; tick 0 means the first pass, before any tick.\n"
+    "  --frames DIR   write the composed frame after each tick listed by --at\n"
+    "                 as DIR/frame-TICK.png\n"
+    "  --at T1,T2,... the ticks whose frames to write\n"
+    "  --help         this text\n"
+    "\n"
+    "Output (standard output, UTF-8), one object a line, in order, each with\n"
+    "the tick it happened in (0: start-up):\n"
+    "  {\"tick\":T,\"passage\":[\"line\",...]}          a passage handed to the story\n"
+    "  {\"tick\":T,\"music\":\"play\",\"file\":F,\"loop\":0|1}  also \"stop\", \"device\", "
+    "\"free\"\n"
+    "  {\"tick\":T,\"sound\":\"play\",\"file\":F,\"loop\":0|1}  also \"stop\"\n"
+    "  {\"tick\":T,\"beep\":true}\n"
+    "  {\"tick\":T,\"error_box\":{\"title\":S,\"text\":S}}\n"
+    "  {\"tick\":T,\"end\":\"script\"|\"close\"|\"ticks\"|\"startup-error\"}\n"
+    "\n"
+    "Exit status: 0 at the end of the run, 1 on a start-up error, 2 on bad usage.\n";
+
+std::string Json(const std::string& utf8) {
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonCp932(const std::string& cp932) {
+  return Json(platform::Cp932ToUtf8(cp932));
+}
+
+[[noreturn]] void Usage(const std::string& why) {
+  std::cerr << "marigold-replay: " << why << "\n\n" << kHelp;
+  std::exit(2);
+}
+
+std::int64_t Number(const std::string& text, const std::string& what) {
+  try {
+    std::size_t used = 0;
+    const long long v = std::stoll(text, &used);
+    if (used != text.size() || v < 0) throw std::invalid_argument(text);
+    return v;
+  } catch (const std::exception&) {
+    Usage("bad " + what + ": '" + text + "'");
+  }
+}
+
+struct Scheduled {
+  std::int64_t tick;
+  platform::Event event;
+};
+
+std::vector<Scheduled> ReadInput(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) Usage("cannot read input file '" + path + "'");
+  std::vector<Scheduled> events;
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    std::istringstream words(line);
+    std::string tick, kind;
+    if (!(words >> tick)) continue;
+    const std::string where = path + ":" + std::to_string(number);
+    if (!(words >> kind)) Usage(where + ": missing event");
+    Scheduled s{Number(tick, "tick at " + where), {}};
+    using Kind = platform::Event::Kind;
+    if (kind == "close") {
+      s.event.kind = Kind::Close;
+    } else if (kind == "down" || kind == "up" || kind == "move") {
+      long long x = 0, y = 0;
+      if (!(words >> x >> y)) Usage(where + ": '" + kind + "' needs X Y");
+      s.event.kind = kind == "down" ? Kind::MouseDown
+                     : kind == "up" ? Kind::MouseUp
+                                    : Kind::MouseMove;
+      s.event.button = platform::MouseButton::Left;
+      s.event.x = static_cast<int>(x);
+      s.event.y = static_cast<int>(y);
+    } else {
+      Usage(where + ": unknown event '" + kind + "'");
+    }
+    std::string rest;
+    if (words >> rest) Usage(where + ": unexpected '" + rest + "'");
+    events.push_back(s);
+  }
+  return events;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string data, input, frames;
+  std::uint32_t seed = 1;
+  std::int64_t ticks = 100;
+  std::set<std::int64_t> at;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) Usage(arg + " needs a value");
+      return argv[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kHelp;
+      return 0;
+    } else if (arg == "--data") {
+      data = value();
+    } else if (arg == "--seed") {
+      const std::int64_t v = Number(value(), "seed");
+      if (v > 0xFFFFFFFFLL) Usage("seed out of range");
+      seed = static_cast<std::uint32_t>(v);
+    } else if (arg == "--ticks") {
+      ticks = Number(value(), "tick count");
+    } else if (arg == "--input") {
+      input = value();
+    } else if (arg == "--frames") {
+      frames = value();
+    } else if (arg == "--at") {
+      std::stringstream list(value());
+      std::string item;
+      while (std::getline(list, item, ',')) at.insert(Number(item, "tick in --at"));
+    } else {
+      Usage("unknown argument '" + arg + "'");
+    }
+  }
+  if (data.empty()) Usage("--data DIR is required");
+  if (!at.empty() && frames.empty()) Usage("--at needs --frames");
+  if (ticks > 10000000) Usage("too many ticks");
+
+  std::vector<Scheduled> events;
+  if (!input.empty()) events = ReadInput(std::filesystem::absolute(input).string());
+  if (!frames.empty()) {
+    frames = std::filesystem::absolute(frames).string();
+    std::filesystem::create_directories(frames);
+  }
+  if (chdir(data.c_str()) != 0) Usage("cannot enter data folder '" + data + "'");
+
+  platform::HeadlessPlatform machine;
+  const std::int64_t start = machine.Now();
+  auto tickNow = [&] { return (machine.Now() - start) / kTickMs; };
+
+  std::string musicFile;
+  machine.onRecord = [&](const platform::HeadlessPlatform::Record& r) {
+    using Kind = platform::HeadlessPlatform::Record::Kind;
+    const std::string head = "{\"tick\":" + std::to_string(tickNow()) + ",";
+    switch (r.kind) {
+      case Kind::Present: {
+        const std::int64_t t = tickNow();
+        if (!at.count(t)) return;
+        const std::string path = frames + "/frame-" + std::to_string(t) + ".png";
+        platform::WritePng(path, machine.LastFrame().data(), machine.LastFrameWidth(),
+                           machine.LastFrameHeight(), machine.LastFrameWidth() * 3);
+        return;
+      }
+      case Kind::Beep:
+        std::cout << head << "\"beep\":true}\n";
+        return;
+      case Kind::ErrorBox:
+        std::cout << head << "\"error_box\":{\"title\":" << Json(r.title)
+                  << ",\"text\":" << Json(r.text) << "}}\n";
+        return;
+      case Kind::Music:
+        if (r.call.what == "LoadFile") {
+          musicFile = r.call.file;
+        } else if (r.call.what == "Play") {
+          std::cout << head << "\"music\":\"play\",\"file\":" << JsonCp932(musicFile)
+                    << ",\"loop\":" << (r.call.a == 7 ? 1 : 0) << "}\n";
+        } else if (r.call.what == "Stop") {
+          std::cout << head << "\"music\":\"stop\"}\n";
+        } else if (r.call.what == "SetDevice") {
+          std::cout << head << "\"music\":\"device\",\"device\":" << r.call.a << "}\n";
+        } else if (r.call.what == "Free") {
+          std::cout << head << "\"music\":\"free\"}\n";
+        }
+        return;
+      case Kind::Sound:
+        if (r.call.what == "PlaySound") {
+          std::cout << head << "\"sound\":\"play\",\"file\":" << JsonCp932(r.call.file)
+                    << ",\"loop\":" << r.call.a << "}\n";
+        } else {
+          std::cout << head << "\"sound\":\"stop\"}\n";
+        }
+        return;
+    }
+  };
+
+  for (const Scheduled& s : events) {
+    if (s.tick > ticks) continue;
+    machine.Schedule(start + s.tick * kTickMs, s.event);
+  }
+  // After the input of the last tick, the quit: that pass still runs its
+  // tick, then the loop and the application end.
+  platform::Event quit;
+  quit.kind = platform::Event::Kind::Quit;
+  machine.Schedule(start + ticks * kTickMs, quit);
+
+  TRunHooks hooks;
+  hooks.Started = [&] {
+    if (!Game.StoryScript) return;
+    auto deliver = Game.StoryScript->BatchHandler;
+    Game.StoryScript->BatchHandler = [&, deliver](const TWordList& lines) {
+      std::cout << "{\"tick\":" << tickNow() << ",\"passage\":[";
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::cout << (i ? "," : "") << JsonCp932(lines[i]);
+      }
+      std::cout << "]}\n";
+      if (deliver) deliver(lines);
+    };
+  };
+  hooks.Finished = [&] {
+    std::string reason = "ticks";
+    if (Game.StoryScript && Game.StoryScript->Ended) {
+      reason = "script";
+    } else {
+      for (const Scheduled& s : events) {
+        if (s.event.kind == platform::Event::Kind::Close && s.tick <= tickNow()) reason = "close";
+      }
+    }
+    std::cout << "{\"tick\":" << tickNow() << ",\"end\":\"" << reason << "\"}\n";
+    // The shutdown's own calls are not part of the run.
+    machine.onRecord = nullptr;
+  };
+  hooks.Failed = [&] {
+    machine.onRecord = nullptr;
+    std::cout << "{\"tick\":" << tickNow() << ",\"end\":\"startup-error\"}\n";
+  };
+  const int status = RunMarigold(machine, seed, hooks);
+  std::cout.flush();
+  return status;
+}
