@@ -283,8 +283,10 @@ class Checker {
     return std::nullopt;
   }
 
-  std::string MissingLabelMessage(const std::string& label) const {
-    std::string message = "no label " + Show(label) + " in the script";
+  // "no label ..." with the reason it matters, and a hint for a label that
+  // differs only in letter case.
+  std::string MissingLabelMessage(const std::string& label, const std::string& why = "") const {
+    std::string message = "no label " + Show(label) + " in the script" + why;
     if (auto twin = CaseTwin(label)) {
       message += "; did you mean " + Show(*twin) + "? Labels are compared with exact letter case";
     }
@@ -317,6 +319,7 @@ class Checker {
     if (entries_.empty()) return;
     const Entry& last = entries_.back();
     if (last.kind == Kind::kEmpty || last.kind == Kind::kLabel) return;
+    if (last.kind == Kind::kText && last.words.front().empty()) return;  // blanks only
     if (last.kind == Kind::kCommand && last.command == Command::kEnd) return;
     Report(LineOf(entries_.size() - 1), Severity::kWarning,
            std::string("the game never runs the file's last line; this ") +
@@ -393,7 +396,13 @@ class Checker {
     const TWordList& words = entry.words;
     if (entry.kind == Kind::kText) {
       const std::string& first = words.front();
-      if (!first.empty() && first[0] == '#') {
+      if (first.empty()) {
+        Report(line, Severity::kWarning,
+               "this line holds only blanks: the game takes it as a story line, not as the "
+               "empty line that ends a passage");
+        return;
+      }
+      if (first[0] == '#') {
         Report(line, Severity::kWarning,
                Show(first) + " is no command: the game shows this line as story text");
       }
@@ -448,6 +457,7 @@ class Checker {
                  command + " needs five words (caption, size, x, y, target); it has " +
                      std::to_string(words.size() - 1) + ": the game stops with an error");
         }
+        if (words.size() < 6) break;
         CheckNumber(line, words, 2, "size");
         CheckNumber(line, words, 3, "x");
         CheckNumber(line, words, 4, "y");
@@ -659,25 +669,28 @@ class Checker {
     static const std::string kSayEnd = "@sayend";
     if (!HasLabel(kStart)) {
       Report(1, Severity::kError,
-             MissingLabelMessage(kStart) + ": the first click on the title jumps there");
+             MissingLabelMessage(kStart, ": the first click on the title jumps there"));
     }
     if (firstSaying_ && !HasLabel(kSayEnd)) {
       Report(*firstSaying_, Severity::kError,
-             "#saying is used but " + MissingLabelMessage(kSayEnd) +
-                 ": the game jumps there when the sayings end");
+             "#saying is used but " +
+                 MissingLabelMessage(kSayEnd, ": the game jumps there when the sayings end"));
     }
     auto gameOver = labels_.find(kGameOver);
     if (gameOver == labels_.end()) {
       // The countdown starts with the game; a first passage that stops it
       // makes the label unnecessary.
       auto start = labels_.find(kStart);
+      // Without "@start" the first passage starts at the top.
       const int startLine = start == labels_.end() ? 1 : start->second.front();
-      if (start != labels_.end() && !BatchMayKeepClock(startLine - 1)) return;
+      if (!BatchMayKeepClock(start == labels_.end() ? 0 : startLine - 1)) return;
       Report(startLine, clockStopped_ ? Severity::kWarning : Severity::kError,
-             MissingLabelMessage(kGameOver) +
-                 (clockStopped_ ? ": if the three minutes run out before #stopTimer or #finalize"
-                                : ": nothing stops the countdown, and when it runs out") +
-                 ", the game jumps nowhere and advances the story on every tick");
+             MissingLabelMessage(
+                 kGameOver,
+                 std::string(clockStopped_
+                                 ? ": if the three minutes run out before #stopTimer or #finalize"
+                                 : ": nothing stops the countdown, and when it runs out") +
+                     ", the game jumps nowhere and advances the story on every tick"));
       return;
     }
     for (const int line : gameOver->second) {
