@@ -1,0 +1,93 @@
+// Shared set-up for the game-logic tests: a headless machine, an application,
+// a scratch dat folder with the pictures the bootstrap needs and a story
+// written by the test, and the main form made on top of them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/GaleForm.h"
+#include "app/UnitForm.h"
+#include "game/UnitCommon.h"
+#include "platform/Encoding.h"
+#include "platform/HeadlessPlatform.h"
+#include "script/GaleUtility.h"
+#include "script/MyCrypt.h"
+#include "tests/game/draw_Fixture.h"
+
+// CP932 bytes of a UTF-8 text (test texts are always convertible).
+inline std::string Sj(const std::string& utf8) {
+  std::string out;
+  std::size_t bad = 0;
+  EXPECT_TRUE(platform::Utf8ToCp932(utf8, out, bad)) << utf8;
+  return out;
+}
+
+class GameTest : public ::testing::Test {
+ protected:
+  GameTest() : app(machine) { app.Title = kApplicationTitle; }
+
+  void SetUp() override {
+    ResetGameState();
+    TGaleBitmap plain;
+    plain.Resize(600, 400, Px(200, 200, 200));
+    folder.WriteBmp("title.bmp", plain);
+    TGaleBitmap strip;
+    strip.Resize(300, 40, Px(255, 0, 255));
+    folder.WriteBmp("font.bmp", strip);
+    TGaleBitmap clock;
+    clock.Resize(50, 50, Px(255, 0, 255));
+    folder.WriteBmp("sandclock.bmp", clock);
+  }
+
+  void TearDown() override {
+    form.reset();
+    ResetGameState();
+  }
+
+  // Writes dat\<name> from UTF-8 lines, as CP932 scrambled line by line.
+  void WriteLines(const std::string& name, const std::vector<std::string>& lines) {
+    std::ofstream out("dat/" + name, std::ios::binary);
+    for (const std::string& line : lines) out << ScrambleLine(Sj(line)) << "\r\n";
+  }
+
+  // A story file; a comment line is added at the end, as the last line of a
+  // story file is never run.
+  void WriteStory(std::vector<std::string> lines) {
+    lines.push_back("// end");
+    WriteLines("story.dat", lines);
+  }
+
+  void Boot() { form = std::make_unique<TFormMain>(app, 7u); }
+
+  // The passage on screen as UTF-8 lines.
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> v;
+    for (int i = 0; i < Game.StoryLineCount; ++i) v.push_back(platform::Cp932ToUtf8(Game.StoryLines[i]));
+    return v;
+  }
+
+  // Runs a command line through the story's own command table.
+  void Command(const std::vector<std::string>& words) {
+    for (const auto& c : Game.StoryScript->Commands) {
+      if (SameTextIgnoringCase(c.Name, words.at(0))) {
+        c.ArgsHandler(words);
+        return;
+      }
+    }
+    FAIL() << "no command " << words.at(0);
+  }
+
+  std::vector<platform::AudioCall> SoundCalls() {
+    return machine.RecordedSound().calls;
+  }
+
+  platform::HeadlessPlatform machine;
+  TApplication app;
+  ScopedDataFolder folder;
+  std::unique_ptr<TFormMain> form;
+};
