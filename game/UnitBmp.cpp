@@ -99,21 +99,26 @@ void RisingShimmer(TGaleBitmap& s) {
   const int lastRow = std::min(kFrameHeight - 2, s.Height() - 2);
   const int lastCol = std::min(kFrameWidth - 2, s.Width() - 2);
   if (lastRow < 1 || lastCol < 1) return;
+  // random(n) is the game generator's Next(n); calling it directly saves a
+  // call per number on the busiest loop of the game.
+  TRandom& rng = Game.Random;
   for (int r = lastRow; r >= 1; --r) {
     std::uint8_t* const rows[2] = {s.Rows[r], s.Rows[r + 1]};
     std::uint8_t* dst = rows[0] + 3;
-    for (int c = 1; c <= lastCol; ++c, dst += 3) {
+    std::uint8_t* const end = dst + 3 * lastCol;
+    // src(dc) points at column c - 1 + dc of the chosen row.
+    for (std::ptrdiff_t c3 = 0; dst != end; dst += 3, c3 += 3) {
       // The row is drawn before the column.
-      const std::int32_t dr = random(2);
-      const std::int32_t dc = random(3);
-      const std::uint8_t* src = rows[dr] + 3 * (c - 1 + dc);
+      const std::int32_t dr = rng.Next(2);
+      const std::int32_t dc = rng.Next(3);
+      const std::uint8_t* src = rows[dr] + c3 + 3 * dc;
       const std::uint8_t b = src[0];
       const std::uint8_t g = src[1];
       const std::uint8_t red = src[2];
       dst[0] = b;
       dst[1] = g;
       dst[2] = red;
-      if ((b | g | red) == 0) dst[2] = static_cast<std::uint8_t>(random(256));
+      if ((b | g | red) == 0) dst[2] = static_cast<std::uint8_t>(rng.Next(256));
     }
   }
 }
