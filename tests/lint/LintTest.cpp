@@ -153,23 +153,29 @@ TEST_F(LintStories, PassageAfterGameOverMustStopTheClock) {
   const auto found = Lint("gameover_loop.txt");
   EXPECT_EQ(Kinds(found), (Expected{"4:error"})) << Dump(found);
   // Followed through "#goto" up to the end of the first batch.
-  EXPECT_TRUE(Check({"@start", "#stopTimer", "a", "", "@gameover", "#goto @out", "x", "", "@out",
-                     "late", "#stopTimer", "", "// end"})
+  EXPECT_TRUE(Check({"@start", "a", "", "@gameover", "#goto @out", "x", "", "@out", "late",
+                     "#stopTimer", "", "// end"})
                   .empty());
-  EXPECT_EQ(Kinds(Check({"@start", "#stopTimer", "a", "", "@gameover", "late", "#goto @out", "",
-                         "@out", "#stopTimer", "// end"})),
-            (Expected{"5:error"}));
+  EXPECT_EQ(Kinds(Check({"@start", "a", "", "@gameover", "late", "#goto @out", "", "@out",
+                         "#stopTimer", "// end"})),
+            (Expected{"4:error"}));
   // Every way a #heatyJump can take must stop it.
-  EXPECT_EQ(Kinds(Check({"@start", "#stopTimer", "a", "", "@gameover", "#heatyJump 10 @hot",
-                         "#finalize", "", "@hot", "hot", "", "// end"})),
-            (Expected{"5:error"}));
+  EXPECT_EQ(Kinds(Check({"@start", "a", "", "@gameover", "#heatyJump 10 @hot", "#finalize", "",
+                         "@hot", "hot", "", "// end"})),
+            (Expected{"4:error"}));
+  // Each "@gameover" is checked: the jump takes the first one after the cursor.
+  EXPECT_EQ(Kinds(Check({"@start", "a", "", "@gameover", "#finalize", "", "@gameover", "late", "",
+                         "// end"})),
+            (Expected{"7:error", "7:info"}));
+  // When the first passage stops the clock, time never runs out.
+  EXPECT_TRUE(Check({"@start", "#stopTimer", "a", "", "@gameover", "late", "", "// end"}).empty());
   // Ten lines complete a batch before a command after them runs.
-  std::vector<std::string> lines{"@start", "#stopTimer", "a", "", "@gameover"};
+  std::vector<std::string> lines{"@start", "a", "", "@gameover"};
   for (int i = 0; i < 10; ++i) lines.push_back("line");
   lines.push_back("#stopTimer");
   lines.push_back("// end");
-  EXPECT_EQ(Kinds(Check(lines)), (Expected{"5:error"}));
-  lines.erase(lines.begin() + 5);
+  EXPECT_EQ(Kinds(Check(lines)), (Expected{"4:error"}));
+  lines.erase(lines.begin() + 4);
   EXPECT_TRUE(Check(lines).empty());
 }
 
@@ -275,6 +281,14 @@ TEST_F(LintStories, LinesWiderThanThePicture) {
   // Line 4 at the default size from x 0; line 6 at the size a later #font
   // of its passage sets; line 10 from the marker of right.bmp at x 300.
   EXPECT_EQ(Kinds(found), (Expected{"4:warning", "6:warning", "10:warning"})) << Dump(found);
+  // Ten lines of 30 pixels from the marker row 300 of bg.bmp: the third
+  // line reaches y 300 + 2 * 35 + 32 = 402.
+  std::vector<std::string> tall{"@start", "#stopTimer", "#image bg.bmp", "#font 30"};
+  tall.insert(tall.end(), 10, "x");
+  tall.push_back("// end");
+  EXPECT_EQ(Kinds(Check(tall)), (Expected{"7:warning", "8:warning", "9:warning", "10:warning",
+                                          "11:warning", "12:warning", "13:warning", "14:warning"}))
+      << Dump(Check(tall));
 }
 
 TEST_F(LintStories, CharactersTheFontCannotDraw) {

@@ -200,8 +200,8 @@ Lookup FindDataFile(const fs::path& folder, const std::string& cp932Name) {
 // What a picture tells about the story text: the column of its marker.
 struct PictureInfo {
   bool loaded = false;
-  std::string error;                // UTF-8 message when loading failed
-  std::optional<int> markerColumn;  // the first pure blue pixel, if any
+  std::string error;                          // UTF-8 message when loading failed
+  std::optional<std::pair<int, int>> marker;  // column and row of the first pure blue pixel
 };
 
 PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
@@ -224,11 +224,11 @@ PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
   const int rows = std::min(picture.Height(), kPictureHeight);
   const int columns = std::min(picture.Width(), kPictureWidth);
   const TPixel marker{255, 0, 0};
-  for (int y = 0; y < rows && !info.markerColumn; ++y) {
+  for (int y = 0; y < rows && !info.marker; ++y) {
     const auto* row = reinterpret_cast<const TPixel*>(picture.Rows[y]);
     for (int x = 0; x < columns; ++x) {
       if (SameColor(row[x], marker)) {
-        info.markerColumn = x;
+        info.marker = {x, y};
         break;
       }
     }
@@ -352,7 +352,7 @@ class Checker {
     }
   }
 
-  void CheckFile(int line, const std::string& name, bool picture, bool background) {
+  void CheckFile(int line, const std::string& name, bool picture) {
     const std::string shown = Show("dat\\" + name);
     const Lookup lookup = FindDataFile(folder_, name);
     const bool jpegName = EndsWith(name, ".jpg", false) || EndsWith(name, ".jpeg", false);
@@ -386,7 +386,6 @@ class Checker {
     if (!info.error.empty()) {
       Report(line, Severity::kError, shown + " cannot be loaded: " + info.error);
     }
-    if (background && info.markerColumn) textOriginX_ = *info.markerColumn;
   }
 
   // Commands and text of one interpreted line, in file order.
@@ -423,14 +422,14 @@ class Checker {
       case Command::kMidi:
       case Command::kWave:
       case Command::kWaveByLoop:
-        if (words.size() >= 2) CheckFile(line, words[1], false, false);
+        if (words.size() >= 2) CheckFile(line, words[1], false);
         break;
       case Command::kImage:
         subImages_ = 0;
         if (words.size() < 2) {
           Report(line, Severity::kError, command + " without a picture name: loading fails");
         } else {
-          CheckFile(line, words[1], true, true);
+          CheckFile(line, words[1], true);
         }
         break;
       case Command::kImageSub:
@@ -443,7 +442,7 @@ class Checker {
         if (words.size() < 2) {
           Report(line, Severity::kError, command + " without a picture name: loading fails");
         } else {
-          CheckFile(line, words[1], true, false);
+          CheckFile(line, words[1], true);
         }
         CheckNumber(line, words, 2, "x");
         CheckNumber(line, words, 3, "y");
@@ -542,7 +541,7 @@ class Checker {
     int buttons = 0;
     int fontSize = kDefaultFontSize;
     std::vector<int> textLines;
-    textOriginX_ = 0;
+    textOrigin_ = {0, 0};
     auto close = [&] {
       MeasureLines(textLines, fontSize);
       textLines.clear();
@@ -577,8 +576,8 @@ class Checker {
           } else if (entry.command == Command::kImage && entry.words.size() >= 2) {
             const Lookup lookup = FindDataFile(folder_, entry.words[1]);
             auto cached = pictures_.find(lookup.path);
-            if (lookup.found && cached != pictures_.end() && cached->second.markerColumn) {
-              textOriginX_ = *cached->second.markerColumn;
+            if (lookup.found && cached != pictures_.end() && cached->second.marker) {
+              textOrigin_ = *cached->second.marker;
             }
           }
           break;
@@ -591,13 +590,24 @@ class Checker {
     if (!options_.measureText || indices.empty() || fontSize <= 0 || fontSize > 2000) return;
     if (!font_) font_ = std::make_unique<TGaleBitmap>();
     font_->SetFont(fontSize, fsBold, 0);
-    for (const int i : indices) {
+    const auto [x, y] = textOrigin_;
+    for (std::size_t k = 0; k < indices.size(); ++k) {
+      const int i = indices[k];
       const int width = font_->TextWidth(entries_[i].text);
-      if (textOriginX_ + width + kTextJitter > kPictureWidth) {
+      if (x + width + kTextJitter > kPictureWidth) {
         Report(LineOf(i), Severity::kWarning,
                "the line is " + std::to_string(width) + " pixels wide at font size " +
-                   std::to_string(fontSize) + " from x " + std::to_string(textOriginX_) +
+                   std::to_string(fontSize) + " from x " + std::to_string(x) +
                    ": it runs past the right edge of the 600-pixel picture");
+      }
+      // Lines stand font size + 5 apart from the marker's row down.
+      const long bottom = y + static_cast<long>(k) * (fontSize + 5) + fontSize + kTextJitter;
+      if (bottom > kPictureHeight) {
+        Report(LineOf(i), Severity::kWarning,
+               "line " + std::to_string(k + 1) + " of its passage reaches down to y " +
+                   std::to_string(bottom) + " at font size " + std::to_string(fontSize) +
+                   " from y " + std::to_string(y) +
+                   ": it runs past the bottom of the 400-pixel picture");
       }
     }
   }
@@ -676,14 +686,14 @@ class Checker {
              "#saying is used but " +
                  MissingLabelMessage(kSayEnd, ": the game jumps there when the sayings end"));
     }
+    // The countdown starts with the game; a first passage that stops it (or
+    // ends the script) means time never runs out. Without "@start" the first
+    // passage starts at the top.
+    auto start = labels_.find(kStart);
+    const int startLine = start == labels_.end() ? 1 : start->second.front();
+    if (!BatchMayKeepClock(start == labels_.end() ? 0 : startLine - 1)) return;
     auto gameOver = labels_.find(kGameOver);
     if (gameOver == labels_.end()) {
-      // The countdown starts with the game; a first passage that stops it
-      // makes the label unnecessary.
-      auto start = labels_.find(kStart);
-      // Without "@start" the first passage starts at the top.
-      const int startLine = start == labels_.end() ? 1 : start->second.front();
-      if (!BatchMayKeepClock(start == labels_.end() ? 0 : startLine - 1)) return;
       Report(startLine, clockStopped_ ? Severity::kWarning : Severity::kError,
              MissingLabelMessage(
                  kGameOver,
@@ -720,7 +730,7 @@ class Checker {
   std::vector<Diagnostic> diagnostics_;
   std::map<fs::path, PictureInfo> pictures_;
   std::unique_ptr<TGaleBitmap> font_;
-  int textOriginX_ = 0;
+  std::pair<int, int> textOrigin_{0, 0};  // where the story text starts
   int subImages_ = 0;
   int vanished_ = 0;
   bool clockStopped_ = false;
