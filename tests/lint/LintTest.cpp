@@ -244,6 +244,11 @@ TEST_F(LintStories, DataFiles) {
       << Dump(found);
   // The warning names the spelling on disk.
   EXPECT_NE(found[1].message.find("\"bg.bmp\""), std::string::npos);
+  // Names are looked up below the data folder only, separators doubled or not.
+  EXPECT_TRUE(Check({"@start", "#stopTimer", "#image \\bg.bmp", "a", "// e"}).empty());
+  const std::string outside = (fs::path(MARIGOLD_SOURCE_DIR) / "CMakeLists.txt").string();
+  EXPECT_EQ(Kinds(Check({"@start", "#stopTimer", "#wave " + outside, "a", "// e"})),
+            (Expected{"3:error"}));
   // "#midi" and friends without a file only stop their player.
   EXPECT_TRUE(
       Check({"@start", "#stopTimer", "#midi", "#wave", "#waveByLoop", "a", "// e"}).empty());

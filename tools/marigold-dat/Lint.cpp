@@ -156,6 +156,9 @@ Lookup FindDataFile(const fs::path& folder, const std::string& cp932Name) {
   for (char& c : name) {
     if (c == '\\') c = '/';
   }
+  // The game puts "dat\\" before the name, so a leading separator only
+  // doubles the one after "dat".
+  name.erase(0, name.find_first_not_of('/'));
   Lookup result;
   std::error_code ec;
   const fs::path direct = folder / fs::path(name);
@@ -327,25 +330,19 @@ class Checker {
                " is lost (end the file with an empty or comment line)");
   }
 
+  // Characters of a text that the story font has no glyph for (blanks and
+  // control characters aside), each named once.
   void CheckGlyphs(int line, const std::string& text) {
     if (!options_.hasGlyph) return;
     std::string missing;
     std::set<char32_t> seen;
-    for (const char32_t c : platform::Cp932ToUtf32(text)) {
-      if (c < 0x20 || c == 0x20 || c == 0x3000 || !seen.insert(c).second) continue;
-      if (!options_.hasGlyph(c)) {
-        const std::u32string one(1, c);
-        std::string utf8;
-        // Show the character itself; the text came from CP932, so it converts back.
-        for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
-          const std::string piece = text.substr(i, CharLength(text, i));
-          if (platform::Cp932ToUtf32(piece) == one) {
-            utf8 = platform::Cp932ToUtf8(piece);
-            break;
-          }
-        }
-        missing += (missing.empty() ? "" : ", ") + ("\"" + utf8 + "\"");
-      }
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+      const std::string piece = text.substr(i, CharLength(text, i));
+      const std::u32string chars = platform::Cp932ToUtf32(piece);
+      if (chars.size() != 1) continue;  // bytes that do not decode are reported elsewhere
+      const char32_t c = chars[0];
+      if (c <= 0x20 || c == 0x3000 || !seen.insert(c).second || options_.hasGlyph(c)) continue;
+      missing += (missing.empty() ? "\"" : ", \"") + platform::Cp932ToUtf8(piece) + "\"";
     }
     if (!missing.empty()) {
       Report(line, Severity::kWarning, "the font cannot draw " + missing + "; it stays blank");
