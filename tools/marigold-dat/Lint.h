@@ -23,9 +23,6 @@ struct Options {
   // Answers whether the story font can draw a character. Without it the
   // check for undrawable characters is skipped.
   std::function<bool(char32_t)> hasGlyph;
-  // Measure story lines with the real font (off only for checks that must
-  // not depend on the machine's fonts).
-  bool measureText = true;
 };
 
 // The story's lines as CP932 bytes, read from a scrambled story file or, when
