@@ -322,6 +322,12 @@ TEST_F(LintStories, CommandLine) {
   EXPECT_EQ(lint::RunLint({"--plain", (folder_ / "clean.txt").string()}, out, err), 0);
   EXPECT_EQ(out.str(), "");
 
+  // Plain text checked as a scrambled story gets a hint.
+  out.str("");
+  EXPECT_EQ(lint::RunLint({(folder_ / "clean.txt").string()}, out, err), 1);
+  EXPECT_NE(out.str().find(":1: info: the file holds \"@start\" unscrambled"), std::string::npos)
+      << out.str();
+
   EXPECT_EQ(lint::RunLint({}, out, err), 2);
   EXPECT_EQ(lint::RunLint({"a", "b"}, out, err), 2);
   EXPECT_EQ(lint::RunLint({"--bogus", story}, out, err), 2);

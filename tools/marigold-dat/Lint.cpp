@@ -849,6 +849,17 @@ std::vector<Diagnostic> LintFile(const fs::path& path, bool plain, const Options
   if (folder.empty()) folder = ".";
   std::vector<Diagnostic> found = CheckStory(lines, folder, options);
   diagnostics.insert(diagnostics.end(), found.begin(), found.end());
+  if (!plain) {
+    // A story that reads as plain text was most likely given without --plain.
+    for (const std::string& line : ReadLines(ReadBytes(path))) {
+      if (NormaliseWords(line).front() == "@start") {
+        diagnostics.push_back({1, Severity::kInfo,
+                               "the file holds \"@start\" unscrambled: it looks like plain "
+                               "text; check it with --plain"});
+        break;
+      }
+    }
+  }
   std::stable_sort(diagnostics.begin(), diagnostics.end(),
                    [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
   return diagnostics;
