@@ -159,6 +159,7 @@ class Rasterizer {
   Rasterizer& operator=(const Rasterizer&) = delete;
 
   const std::string& Path() const { return path_; }
+  bool Has(char32_t c) const { return FT_Get_Char_Index(face_, c) != 0; }
 
   void Draw(std::uint8_t* pixels, int width, int height, int stride, int x, int y,
             std::string_view cp932, const TextFont& font) {
@@ -342,6 +343,11 @@ void DrawText(std::uint8_t* pixels, int width, int height, int stride, int x, in
 int TextWidth(std::string_view cp932, const TextFont& font) {
   std::lock_guard<std::mutex> guard(Lock());
   return Instance().Width(cp932, font);
+}
+
+bool HasGlyph(char32_t c) {
+  std::lock_guard<std::mutex> guard(Lock());
+  return Instance().Has(c);
 }
 
 const std::string& TextFacePath() {

@@ -40,6 +40,10 @@ void DrawText(std::uint8_t* pixels, int width, int height, int stride, int x, in
 // The advance width in pixels of the text in that font (colour ignored).
 int TextWidth(std::string_view cp932, const TextFont& font);
 
+// True when the face in use has a glyph of its own for the character (not
+// the face's placeholder). Throws like TextWidth when there is no face.
+bool HasGlyph(char32_t c);
+
 // The file of the face in use; finds and opens it if that has not happened
 // yet (throws std::runtime_error when there is none).
 const std::string& TextFacePath();
