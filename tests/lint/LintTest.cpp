@@ -302,6 +302,14 @@ TEST_F(LintStories, CharactersTheFontCannotDraw) {
   const auto found = Lint("clean.txt", options);
   EXPECT_EQ(Kinds(found), (Expected{"8:warning", "13:warning", "25:warning"})) << Dump(found);
   EXPECT_NE(found[0].message.find("\"灯\""), std::string::npos);
+
+  // The story font itself has every character of the clean story, and no
+  // glyph for the first user-defined character of CP932 (F040, U+E000).
+  const lint::Options machine = lint::MachineOptions();
+  EXPECT_TRUE(Lint("clean.txt", machine).empty());
+  EXPECT_EQ(
+      Kinds(lint::CheckStory({"@start", "#stopTimer", "a \xF0\x40 b", "// e"}, folder_, machine)),
+      (Expected{"3:warning"}));
 }
 
 TEST_F(LintStories, CommandLine) {
@@ -341,14 +349,14 @@ TEST_F(LintStories, CommandLine) {
 TEST(LintDemo, DemoStoryIsClean) {
   const fs::path dat = fs::path(MARIGOLD_BINARY_DIR) / "demo/dat";
   ASSERT_TRUE(fs::exists(dat / "story.dat")) << "build the demo_data target first";
-  auto found = lint::LintFile(dat / "story.dat", false);
+  auto found = lint::LintFile(dat / "story.dat", false, lint::MachineOptions());
   EXPECT_TRUE(found.empty()) << Dump(found);
   // The source text against the same data folder gives the same result.
   std::vector<Diagnostic> problems;
   const auto lines =
       lint::ReadStoryLines(fs::path(MARIGOLD_SOURCE_DIR) / "demo/story.txt", true, problems);
   EXPECT_TRUE(problems.empty()) << Dump(problems);
-  found = lint::CheckStory(lines, dat);
+  found = lint::CheckStory(lines, dat, lint::MachineOptions());
   EXPECT_TRUE(found.empty()) << Dump(found);
 }
 

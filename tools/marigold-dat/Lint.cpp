@@ -13,6 +13,7 @@
 
 #include "gfx/GaleBmp.h"
 #include "platform/Encoding.h"
+#include "platform/TextRaster.h"
 #include "script/GaleScript.h"
 #include "script/GaleUtility.h"
 #include "script/MyCrypt.h"
@@ -842,6 +843,18 @@ std::vector<Diagnostic> CheckStory(const std::vector<std::string>& lines, const 
   return Checker(lines, datFolder, options).Run();
 }
 
+Options MachineOptions() {
+  Options options;
+  options.hasGlyph = [](char32_t c) {
+    try {
+      return platform::HasGlyph(c);
+    } catch (const std::exception&) {
+      return true;  // no face to ask; the width check says so
+    }
+  };
+  return options;
+}
+
 std::vector<Diagnostic> LintFile(const fs::path& path, bool plain, const Options& options) {
   std::vector<Diagnostic> diagnostics;
   const std::vector<std::string> lines = ReadStoryLines(path, plain, diagnostics);
@@ -896,7 +909,7 @@ int RunLint(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   }
   std::vector<Diagnostic> diagnostics;
   try {
-    diagnostics = LintFile(*path, plain);
+    diagnostics = LintFile(*path, plain, MachineOptions());
   } catch (const std::exception& e) {
     err << "marigold-dat lint: " << e.what() << "\n";
     return 2;

@@ -38,6 +38,10 @@ std::vector<Diagnostic> CheckStory(const std::vector<std::string>& lines,
                                    const std::filesystem::path& datFolder,
                                    const Options& options = {});
 
+// The checks that ask this machine: glyphs of the story font. A machine
+// without a usable face skips the glyph check.
+Options MachineOptions();
+
 // ReadStoryLines and CheckStory for one file, its folder being the data folder.
 std::vector<Diagnostic> LintFile(const std::filesystem::path& path, bool plain,
                                  const Options& options = {});
