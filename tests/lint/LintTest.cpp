@@ -144,6 +144,10 @@ TEST_F(LintStories, GameLabels) {
   EXPECT_EQ(Kinds(found), (Expected{"1:warning"})) << Dump(found);
   // A first passage that stops the clock needs no "@gameover".
   EXPECT_TRUE(Check({"@start", "#finalize", "text", "// end"}).empty());
+  // With "@start" on the first line and again later, the game starts at the
+  // later one: the first line is where the cursor stands, never compared.
+  EXPECT_EQ(Kinds(Check({"@start", "#finalize", "a", "", "@start", "b", "", "// end"})),
+            (Expected{"5:warning", "5:info"}));
 
   found = Lint("no_sayend.txt");
   EXPECT_EQ(Kinds(found), (Expected{"4:error"})) << Dump(found);

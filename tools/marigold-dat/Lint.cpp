@@ -693,11 +693,12 @@ class Checker {
                  MissingLabelMessage(kSayEnd, ": the game jumps there when the sayings end"));
     }
     // The countdown starts with the game; a first passage that stops it (or
-    // ends the script) means time never runs out. Without "@start" the first
-    // passage starts at the top.
-    auto start = labels_.find(kStart);
-    const int startLine = start == labels_.end() ? 1 : start->second.front();
-    if (!BatchMayKeepClock(start == labels_.end() ? 0 : startLine - 1)) return;
+    // ends the script) means time never runs out. The game jumps to "@start"
+    // with the cursor on the first line, which it never compares; without
+    // the label the first passage starts at the top.
+    const int startIndex = std::min(JumpFrom(0, kStart), static_cast<int>(entries_.size()));
+    const int startLine = std::max(1, std::min(startIndex + 1, static_cast<int>(entries_.size())));
+    if (!BatchMayKeepClock(startIndex)) return;
     auto gameOver = labels_.find(kGameOver);
     if (gameOver == labels_.end()) {
       Report(startLine, clockStopped_ ? Severity::kWarning : Severity::kError,
