@@ -1,0 +1,328 @@
+// Plays the real program in a real X window (Xvfb), as a person would: looks
+// at the title, clicks into the story, hovers a choice button, watches the CPU
+// use of the running game and closes it.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr int kScreenW = 1024;
+constexpr int kScreenH = 768;
+
+bool OnPath(const std::string& tool) {
+  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A child process started with fork/exec; killed when it goes out of scope.
+class Child {
+ public:
+  Child() = default;
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  ~Child() { Kill(); }
+
+  // Starts argv in folder `dir` with extra environment entries. When
+  // `reportFd` is set, the child's descriptor 3 is the write end of a pipe
+  // whose read end is returned through it.
+  void Start(const std::vector<std::string>& argv, const std::string& dir,
+             const std::vector<std::string>& env, int* reportFd = nullptr) {
+    int fds[2] = {-1, -1};
+    if (reportFd != nullptr && pipe(fds) != 0) FAIL() << "pipe failed";
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (reportFd != nullptr) {
+        close(fds[0]);
+        if (fds[1] != 3) {
+          dup2(fds[1], 3);
+          close(fds[1]);
+        }
+      }
+      if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
+      for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
+      int null = open("/dev/null", O_WRONLY);
+      if (null >= 0) dup2(null, 1);
+      std::vector<char*> args;
+      for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+      args.push_back(nullptr);
+      execvp(args[0], args.data());
+      _exit(127);
+    }
+    if (reportFd != nullptr) {
+      close(fds[1]);
+      *reportFd = fds[0];
+    }
+  }
+
+  pid_t Pid() const { return pid_; }
+
+  // Waits up to `limit` for the child to end; its exit status, or -1.
+  int Wait(std::chrono::milliseconds limit) {
+    auto until = std::chrono::steady_clock::now() + limit;
+    while (pid_ > 0 && std::chrono::steady_clock::now() < until) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    return -1;
+  }
+
+  void Kill() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+    }
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+struct Rgb {
+  int r = 0, g = 0, b = 0;
+};
+
+// A screenshot of the root window, read from xwd's output (ZPixmap, 32 bits).
+class Shot {
+ public:
+  bool Grab(const std::string& display, const std::string& file) {
+    std::string command = "xwd -root -silent -display " + display + " > " + file;
+    if (std::system(command.c_str()) != 0) return false;
+    std::ifstream in(file, std::ios::binary);
+    std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+    auto field = [&](int i) -> std::uint32_t {
+      const unsigned char* p = data.data() + 4 * i;
+      return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 |
+             p[3];
+    };
+    if (data.size() < 100) return false;
+    std::uint32_t headerSize = field(0), format = field(2), bitsPerPixel = field(11);
+    width_ = int(field(4));
+    height_ = int(field(5));
+    byteOrder_ = field(7);
+    stride_ = field(12);
+    std::uint32_t colours = field(19);
+    offset_ = headerSize + 12 * colours;
+    bytesPerPixel_ = bitsPerPixel / 8;
+    if (format != 2 || (bitsPerPixel != 24 && bitsPerPixel != 32)) return false;
+    if (data.size() < offset_ + std::size_t(stride_) * height_) return false;
+    data_ = std::move(data);
+    return true;
+  }
+
+  Rgb At(int x, int y) const {
+    const unsigned char* p =
+        data_.data() + offset_ + std::size_t(y) * stride_ + std::size_t(bytesPerPixel_) * x;
+    std::uint32_t v = 0;
+    for (int i = 0; i < bytesPerPixel_; ++i) {
+      int shift = byteOrder_ == 0 ? 8 * i : 8 * (bytesPerPixel_ - 1 - i);
+      v |= std::uint32_t(p[i]) << shift;
+    }
+    return {int(v >> 16 & 255), int(v >> 8 & 255), int(v & 255)};
+  }
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+ private:
+  std::vector<unsigned char> data_;
+  int width_ = 0, height_ = 0;
+  std::uint32_t byteOrder_ = 0, stride_ = 0;
+  int bytesPerPixel_ = 4;
+  std::size_t offset_ = 0;
+};
+
+class RealWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("xwd")) {
+      GTEST_SKIP() << "Xvfb, xdotool or xwd missing (scripts/setup installs them)";
+    }
+    game_ = fs::path(MARIGOLD_BINARY_DIR) / "app" / "marigold";
+    demo_ = fs::path(MARIGOLD_BINARY_DIR) / "demo";
+    ASSERT_TRUE(fs::exists(game_)) << game_;
+    ASSERT_TRUE(fs::exists(demo_ / "dat" / "story.dat")) << "demo data not generated";
+    shotFile_ =
+        (fs::temp_directory_path() / ("marigold-shot-" + std::to_string(getpid()))).string();
+
+    int fd = -1;
+    xvfb_.Start({"Xvfb", "-displayfd", "3", "-screen", "0",
+                 std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24", "-br",
+                 "-nolisten", "tcp"},
+                "", {}, &fd);
+    std::string number;
+    char c;
+    while (read(fd, &c, 1) == 1 && c != '\n') number += c;
+    close(fd);
+    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+    display_ = ":" + number;
+  }
+
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove(shotFile_, ec);
+  }
+
+  void StartGame() {
+    game.Start({game_.string()}, demo_.string(), {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"});
+  }
+
+  void Xdo(const std::string& args) {
+    std::string command = "DISPLAY=" + display_ + " xdotool " + args;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+
+  // Screen coordinates of picture coordinates.
+  std::string At(int x, int y) const {
+    return std::to_string(left_ + x) + " " + std::to_string(top_ + y);
+  }
+
+  Shot Grab() {
+    Shot shot;
+    EXPECT_TRUE(shot.Grab(display_, shotFile_)) << "xwd failed";
+    return shot;
+  }
+
+  // Waits until the 600x400 picture shows, and finds where it lies.
+  bool FindPicture() {
+    for (int attempt = 0; attempt < 150; ++attempt) {
+      std::this_thread::sleep_for(100ms);
+      Shot shot;
+      if (!shot.Grab(display_, shotFile_)) continue;
+      int minX = shot.Width(), minY = shot.Height(), maxX = -1, maxY = -1;
+      for (int y = 0; y < shot.Height(); y += 2) {
+        for (int x = 0; x < shot.Width(); x += 2) {
+          Rgb p = shot.At(x, y);
+          if (p.r + p.g + p.b > 60) {
+            minX = std::min(minX, x);
+            minY = std::min(minY, y);
+            maxX = std::max(maxX, x);
+            maxY = std::max(maxY, y);
+          }
+        }
+      }
+      if (maxX - minX >= 590 && maxY - minY >= 390) {
+        left_ = minX;
+        top_ = minY;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // Counts pixels of the picture rectangle for which `test` holds.
+  template <typename Test>
+  int Count(const Shot& shot, int x0, int y0, int x1, int y1, Test test) const {
+    int n = 0;
+    for (int y = y0; y <= y1; ++y)
+      for (int x = x0; x <= x1; ++x) n += test(shot.At(left_ + x, top_ + y)) ? 1 : 0;
+    return n;
+  }
+
+  double CpuSeconds() const {
+    std::ifstream in("/proc/" + std::to_string(game.Pid()) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string skip;
+    for (int i = 3; i < 14; ++i) fields >> skip;
+    long user = 0, system = 0;
+    fields >> user >> system;
+    return double(user + system) / double(sysconf(_SC_CLK_TCK));
+  }
+
+  Child xvfb_;
+  Child game;
+  fs::path game_, demo_;
+  std::string display_, shotFile_;
+  int left_ = 0, top_ = 0;
+};
+
+bool Reddish(Rgb p) {
+  return p.r > 90 && p.g < 60 && p.b < 60;
+}
+bool PureRed(Rgb p) {
+  return p.r == 255 && p.g == 0 && p.b == 0;
+}
+
+TEST_F(RealWindow, TitleStoryButtonsAndClose) {
+  StartGame();
+  ASSERT_TRUE(FindPicture()) << "the window never showed its picture";
+  // Centred on the screen (no window manager, so no borders).
+  EXPECT_EQ(left_, (kScreenW - 600) / 2);
+  EXPECT_EQ(top_, (kScreenH - 400) / 2);
+
+  // The title: the black heading glows in speckled reds, the clock sits in
+  // the lightened bottom-right corner.
+  Shot title = Grab();
+  EXPECT_GT(Count(title, 150, 30, 450, 130, Reddish), 300) << "no glowing heading";
+
+  // The first click starts the story: the heat gauge appears in the corner,
+  // every column either whitened or reddened.
+  Xdo("mousemove " + At(200, 250) + " click 1");
+  std::this_thread::sleep_for(400ms);
+  Shot story = Grab();
+  int light = 0, red = 0;
+  for (int x = 350; x < 600; ++x) {
+    Rgb p = story.At(left_ + x, top_ + 1);
+    light += (p.r > 120 && p.g > 120 && p.b > 120) ? 1 : 0;
+    red += (p.r > 150 && p.g < 140 && p.r - p.g > 60) ? 1 : 0;
+  }
+  EXPECT_GT(light, 120) << "no whitened gauge streaks";
+  EXPECT_GT(red, 0) << "no reddened gauge streaks";
+  EXPECT_EQ(Count(story, 150, 30, 340, 130, Reddish), 0) << "still the title heading";
+
+  // Two more clicks reach the first choice; the button under the mouse is
+  // filled solid red, the others are not.
+  Xdo("mousemove " + At(200, 250) + " click 1");
+  std::this_thread::sleep_for(300ms);
+  Xdo("mousemove " + At(200, 250) + " click 1");
+  std::this_thread::sleep_for(300ms);
+  Xdo("mousemove " + At(90, 320));
+  std::this_thread::sleep_for(300ms);
+  Shot hovered = Grab();
+  EXPECT_GT(Count(hovered, 36, 306, 144, 334, PureRed), 1000) << "hovered button not red";
+  EXPECT_EQ(Count(hovered, 206, 306, 300, 334, PureRed), 0) << "an unhovered button is red";
+
+  Xdo("mousemove " + At(500, 200));
+  std::this_thread::sleep_for(300ms);
+  Shot away = Grab();
+  EXPECT_EQ(Count(away, 36, 306, 144, 334, PureRed), 0) << "button stays red without the mouse";
+
+  // The running game must not waste the machine: CPU over 20 seconds.
+  double before = CpuSeconds();
+  auto start = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(20s);
+  double used = CpuSeconds() - before;
+  double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("running game CPU use: %.1f %% of one core over %.1f s (goal <= 3 %%)\n",
+              100.0 * used / wall, wall);
+
+  // Closing the window (SDL turns the terminate signal into the same quit
+  // as the window's close box) ends the program with status 0.
+  kill(game.Pid(), SIGTERM);
+  EXPECT_EQ(game.Wait(10s), 0);
+}
+
+}  // namespace
