@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
 #include <typeinfo>
 
 #include "game/UnitCommon.h"
@@ -69,6 +70,8 @@ int RunMarigold(platform::Platform& machine, std::optional<std::uint32_t> seed,
   std::unique_ptr<TFormMain> form;
   std::string text;
   try {
+    // The loop dispatches through `Application`; it must be this one.
+    if (Application != &app) throw std::logic_error("another application object is alive");
     form = std::make_unique<TFormMain>(app, seed);
   } catch (const std::exception& error) {
     text = StartupErrorText(&error, "marigold");

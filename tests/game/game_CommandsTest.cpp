@@ -350,9 +350,11 @@ TEST_F(CommandsTest, SoundCommandsDriveThePlayers) {
   Command({"#wave", "d.wav"});
   Command({"#wave"});
   EXPECT_EQ(sound.current, "");
-  const std::vector<platform::AudioCall> want = {
-      {"PlaySound", "dat\\b.wav", 0}, {"PlaySound", "dat\\c.wav", 1}, {"Purge", "", 0},
-      {"PlaySound", "dat\\d.wav", 0}, {"Purge", "", 0}};
+  const std::vector<platform::AudioCall> want = {{"PlaySound", "dat\\b.wav", 0},
+                                                 {"PlaySound", "dat\\c.wav", 1},
+                                                 {"Purge", "", 0},
+                                                 {"PlaySound", "dat\\d.wav", 0},
+                                                 {"Purge", "", 0}};
   EXPECT_EQ(sound.calls, want);
 }
 

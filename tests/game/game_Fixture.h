@@ -29,8 +29,6 @@ inline std::string Sj(const std::string& utf8) {
 
 class GameTest : public ::testing::Test {
  protected:
-  GameTest() : app(machine) { app.Title = kApplicationTitle; }
-
   void SetUp() override {
     ResetGameState();
     TGaleBitmap plain;
@@ -46,6 +44,7 @@ class GameTest : public ::testing::Test {
 
   void TearDown() override {
     form.reset();
+    app.reset();
     ResetGameState();
   }
 
@@ -62,12 +61,19 @@ class GameTest : public ::testing::Test {
     WriteLines("story.dat", lines);
   }
 
-  void Boot() { form = std::make_unique<TFormMain>(app, 7u); }
+  // The application and its main form. Tests that run the whole program
+  // through RunMarigold do not boot: that makes an application of its own.
+  void Boot() {
+    app = std::make_unique<TApplication>(machine);
+    app->Title = kApplicationTitle;
+    form = std::make_unique<TFormMain>(*app, 7u);
+  }
 
   // The passage on screen as UTF-8 lines.
   std::vector<std::string> Shown() const {
     std::vector<std::string> v;
-    for (int i = 0; i < Game.StoryLineCount; ++i) v.push_back(platform::Cp932ToUtf8(Game.StoryLines[i]));
+    for (int i = 0; i < Game.StoryLineCount; ++i)
+      v.push_back(platform::Cp932ToUtf8(Game.StoryLines[i]));
     return v;
   }
 
@@ -82,12 +88,10 @@ class GameTest : public ::testing::Test {
     FAIL() << "no command " << words.at(0);
   }
 
-  std::vector<platform::AudioCall> SoundCalls() {
-    return machine.RecordedSound().calls;
-  }
+  std::vector<platform::AudioCall> SoundCalls() { return machine.RecordedSound().calls; }
 
   platform::HeadlessPlatform machine;
-  TApplication app;
+  std::unique_ptr<TApplication> app;
   ScopedDataFolder folder;
   std::unique_ptr<TFormMain> form;
 };

@@ -11,8 +11,8 @@ class FlowTest : public GameTest {
   void SetUp() override {
     GameTest::SetUp();
     WriteStory({"@start", "First line", "Second line", "", "Third line", "", "Fourth line", "",
-                "@gameover", "Game over", "#stopTimer", "", "@sayend", "Sayings ended", "",
-                "@pick", "Picked", ""});
+                "@gameover", "Game over", "#stopTimer", "", "@sayend", "Sayings ended", "", "@pick",
+                "Picked", ""});
     Boot();
   }
   // Ticks without painting the story scene (the painter is not under test).
