@@ -1,0 +1,22 @@
+# Runs marigold-replay on a data folder and compares its standard output and
+# exit status with the expected ones.
+#   TOOL, DATA, SEED, TICKS, EXPECTED, STATUS; optional INPUT (an input file)
+#   and DROP (a file of dat left out: the run then uses a copy in WORK).
+if(DROP)
+  file(REMOVE_RECURSE ${WORK})
+  file(COPY ${DATA}/dat DESTINATION ${WORK})
+  file(REMOVE ${WORK}/dat/${DROP})
+  set(DATA ${WORK})
+endif()
+set(args --data ${DATA} --seed ${SEED} --ticks ${TICKS})
+if(INPUT)
+  list(APPEND args --input ${INPUT})
+endif()
+execute_process(COMMAND ${TOOL} ${args} OUTPUT_VARIABLE out RESULT_VARIABLE rc TIMEOUT 60)
+file(READ ${EXPECTED} want)
+if(NOT rc STREQUAL STATUS)
+  message(FATAL_ERROR "exit status ${rc}, expected ${STATUS}\n${out}")
+endif()
+if(NOT out STREQUAL want)
+  message(FATAL_ERROR "output differs from ${EXPECTED}:\n${out}")
+endif()
