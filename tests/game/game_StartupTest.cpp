@@ -165,6 +165,21 @@ TEST_F(StartupTest, ClosingTheWindowEndsTheRunAfterThatPass) {
   EXPECT_EQ(machine.PresentCount(), 2);  // the pass of the close still ticks
 }
 
+TEST_F(StartupTest, EndOfTheScriptEndsTheRun) {
+  WriteStory({"@start", "Last words", "#end", "Never"});
+  platform::Event down;
+  down.kind = platform::Event::Kind::MouseDown;
+  machine.Schedule(102, down);
+  std::vector<std::string> lines;
+  TRunHooks hooks;
+  hooks.Finished = [&] {
+    for (int i = 0; i < Game.StoryLineCount; ++i) lines.push_back(Game.StoryLines[i]);
+  };
+  EXPECT_EQ(RunFor(50, hooks), 0);
+  EXPECT_EQ(lines, (std::vector<std::string>{"Last words", ""}));
+  EXPECT_EQ(machine.PresentCount(), 2);  // the pass of the press still ticks
+}
+
 TEST(StartupErrorText, FullStopOnlyWhenMissing) {
   const std::runtime_error plain("ファイル x は開けません");
   const std::runtime_error stopped("Bad file.");
