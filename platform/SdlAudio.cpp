@@ -136,6 +136,9 @@ void SdlAudio::Impl::OpenSynth() {
   fluid_settings_setnum(settings, "synth.sample-rate", kRate);
   fluid_settings_setint(settings, "synth.lock-memory", 0);
   fluid_settings_setnum(settings, "synth.gain", 0.5);
+  // The pieces are small ensembles: 64 voices are plenty, and the synth
+  // walks every voice slot for every block it renders.
+  fluid_settings_setint(settings, "synth.polyphony", 64);
   fluid_settings_setstr(settings, "player.timing-source", "sample");
   fluid_settings_setint(settings, "player.reset-synth", 1);
   synth = new_fluid_synth(settings);

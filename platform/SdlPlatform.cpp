@@ -70,8 +70,6 @@ int VirtualKey(SDL_Keycode sym) {
 
 struct SdlPlatform::Impl {
   SDL_Window* window = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;
   int clientWidth = 0;
   int clientHeight = 0;
   std::vector<std::uint8_t> frame;  // the last picture, clientWidth * 3 bytes a row
@@ -99,20 +97,34 @@ struct SdlPlatform::Impl {
     SDL_SetWindowPosition(window, outerLeft + left, outerTop + top);
   }
 
-  void MakeTexture() {
-    if (texture) SDL_DestroyTexture(texture);
-    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_BGR24, SDL_TEXTUREACCESS_STREAMING,
-                                std::max(clientWidth, 1), std::max(clientHeight, 1));
-    if (texture && clientWidth > 0 && clientHeight > 0) {
-      SDL_UpdateTexture(texture, nullptr, frame.data(), clientWidth * 3);
-    }
-  }
-
+  // Shows the last picture: one conversion into the window's own surface
+  // (shared memory with the X server where it has it), then one update.
   void Redraw() {
-    if (!renderer || !texture) return;
-    SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-    SDL_RenderPresent(renderer);
+    if (!window || clientWidth <= 0 || clientHeight <= 0) return;
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface) return;
+    int w = std::min(clientWidth, surface->w);
+    int h = std::min(clientHeight, surface->h);
+    if (w <= 0 || h <= 0) return;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+    const Uint32 format = surface->format->format;
+    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
+      // The usual X11 and Wayland layout: a tight loop beats SDL's generic
+      // 24-bit conversion several times over.
+      for (int y = 0; y < h; ++y) {
+        const std::uint8_t* src = frame.data() + static_cast<std::size_t>(y) * clientWidth * 3;
+        auto* dst = reinterpret_cast<Uint32*>(static_cast<std::uint8_t*>(surface->pixels) +
+                                              static_cast<std::ptrdiff_t>(y) * surface->pitch);
+        for (int x = 0; x < w; ++x, src += 3) {
+          dst[x] = 0xFF000000u | Uint32(src[2]) << 16 | Uint32(src[1]) << 8 | src[0];
+        }
+      }
+    } else {
+      SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_BGR24, frame.data(), clientWidth * 3, format,
+                        surface->pixels, surface->pitch);
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_UpdateWindowSurface(window);
   }
 };
 
@@ -133,8 +145,6 @@ SdlPlatform::SdlPlatform() : impl_(std::make_unique<Impl>()) {
 
 SdlPlatform::~SdlPlatform() {
   impl_->audio.reset();
-  if (impl_->texture) SDL_DestroyTexture(impl_->texture);
-  if (impl_->renderer) SDL_DestroyRenderer(impl_->renderer);
   if (impl_->window) SDL_DestroyWindow(impl_->window);
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
   SDL_Quit();
@@ -149,18 +159,17 @@ void SdlPlatform::CreateWindow(const std::string& caption, int clientWidth, int 
   if (m.window) return;
   m.clientWidth = std::max(clientWidth, 0);
   m.clientHeight = std::max(clientHeight, 0);
+  // The picture is shown 1:1 and changes 20 times a second, so it goes
+  // straight into the window's own surface; SDL must not back that surface
+  // with a GL texture (on machines without a GPU, GL is itself emulated in
+  // software at many times the cost).
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   m.window =
       SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                        std::max(m.clientWidth, 1), std::max(m.clientHeight, 1), SDL_WINDOW_HIDDEN);
   if (!m.window) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
-  m.renderer = SDL_CreateRenderer(m.window, -1, SDL_RENDERER_ACCELERATED);
-  if (!m.renderer) m.renderer = SDL_CreateRenderer(m.window, -1, SDL_RENDERER_SOFTWARE);
-  if (!m.renderer) throw std::runtime_error(std::string("SDL renderer: ") + SDL_GetError());
-  SDL_SetRenderDrawColor(m.renderer, 255, 255, 255, 255);
   // White until the first picture, like the empty panel behind it.
   m.frame.assign(static_cast<std::size_t>(m.clientWidth) * m.clientHeight * 3, 255);
-  m.MakeTexture();
-  if (!m.texture) throw std::runtime_error(std::string("SDL texture: ") + SDL_GetError());
 }
 
 bool SdlPlatform::WindowCreated() const {
@@ -221,7 +230,7 @@ bool SdlPlatform::WindowShown() const {
 
 void SdlPlatform::Present(const std::uint8_t* pixels, int width, int height, int stride) {
   Impl& m = *impl_;
-  if (!m.texture || !pixels) return;
+  if (!m.window || !pixels) return;
   int w = std::min(width, m.clientWidth);
   int h = std::min(height, m.clientHeight);
   if (w <= 0 || h <= 0) return;
@@ -229,8 +238,6 @@ void SdlPlatform::Present(const std::uint8_t* pixels, int width, int height, int
     std::memcpy(&m.frame[static_cast<std::size_t>(y) * m.clientWidth * 3],
                 pixels + static_cast<std::ptrdiff_t>(y) * stride, static_cast<std::size_t>(w) * 3);
   }
-  SDL_Rect rect{0, 0, w, h};
-  SDL_UpdateTexture(m.texture, &rect, pixels, stride);
   m.Redraw();
 }
 
@@ -300,17 +307,6 @@ bool SdlPlatform::PollEvent(Event& event) {
             break;
           default:
             break;
-        }
-        continue;
-      case SDL_RENDER_TARGETS_RESET:
-        if (m.texture) SDL_UpdateTexture(m.texture, nullptr, m.frame.data(), m.clientWidth * 3);
-        m.Redraw();
-        continue;
-      case SDL_RENDER_DEVICE_RESET:
-        if (m.renderer) {
-          m.texture = nullptr;  // gone with the device
-          m.MakeTexture();
-          m.Redraw();
         }
         continue;
       default:
