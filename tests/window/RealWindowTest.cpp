@@ -275,8 +275,13 @@ TEST_F(RealWindow, TitleStoryButtonsAndClose) {
 
   // The title: the black heading glows in speckled reds, the clock sits in
   // the lightened bottom-right corner.
-  Shot title = Grab();
-  EXPECT_GT(Count(title, 150, 30, 450, 130, Reddish), 300) << "no glowing heading";
+  // (The window shows white until its first frame arrives.)
+  int glowing = 0;
+  for (int attempt = 0; attempt < 50 && glowing <= 300; ++attempt) {
+    std::this_thread::sleep_for(100ms);
+    glowing = Count(Grab(), 150, 30, 450, 130, Reddish);
+  }
+  EXPECT_GT(glowing, 300) << "no glowing heading";
 
   // The first click starts the story: the heat gauge appears in the corner,
   // every column either whitened or reddened.
