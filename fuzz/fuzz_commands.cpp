@@ -1,0 +1,51 @@
+// The number-taking story commands (#button, #imagesub, #font, #heatyJump,
+// #heatUp) driven through the interpreter with the game's own handlers on a
+// fresh game state. The story is the input as plain text.
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "fuzz/FuzzSupport.h"
+#include "game/UnitCommon.h"
+#include "gfx/GaleBmp.h"
+#include "platform/ImageWrite.h"
+
+namespace {
+
+void MakePictures() {
+  static bool made = false;
+  if (made) return;
+  made = true;
+  const auto dat = fuzz::ScratchFolder() / "dat";
+  TGaleBitmap small;
+  small.Resize(4, 3, TPixel{0, 0, 255});
+  platform::WriteBmp((dat / "a.bmp").string(), small.Rows.at(0), 4, 3,
+                     static_cast<int>(small.Rows.size() > 1 ? small.Rows[1] - small.Rows[0] : 12));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  MakePictures();
+  ResetGameState();
+  fuzz::MemoryHost host;
+  host.files["dat\\story.dat"] = std::string(reinterpret_cast<const char*>(data), size);
+  try {
+    Game.StoryScript = std::make_unique<TGaleScript>(host, "dat\\story.dat", false);
+    TGaleScript& script = *Game.StoryScript;
+    script.RegisterCommand("#button", CmdButton);
+    script.RegisterCommand("#imagesub", CmdImageSub);
+    script.RegisterCommand("#font", CmdFont);
+    script.RegisterCommand("#heatyJump", CmdHeatyJump);
+    script.RegisterCommand("#heatUp", CmdHeatUp);
+    script.SetBatchHandler([](const TWordList&) {});
+    script.SetBatchLimit(3);
+    for (int i = 0; i < 32 && !script.Ended; ++i) {
+      Game.Heat += 7;
+      script.DeliverNext();
+    }
+  } catch (const std::exception&) {
+  }
+  ResetGameState();
+  return 0;
+}
