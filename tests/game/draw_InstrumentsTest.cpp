@@ -145,20 +145,6 @@ TEST_F(DrawGaugeTest, BlackWritingTakesTheHeatAsRed) {
   }
 }
 
-TEST_F(DrawGaugeTest, CeilingTextStandsRightOfTheDigits) {
-  Game.Heat = 0;
-  Game.HeatLimit = 50;
-  DrawHeatGauge();
-  int inCeiling = 0;
-  for (int y = 20; y < 40; ++y) {
-    for (int x = 545; x < 600; ++x) {
-      const TPixel p = At(Frame(), x, y);
-      inCeiling += p.b == 0 && p.g == 0;
-    }
-  }
-  EXPECT_GT(inCeiling, 10);
-}
-
 class DrawClockTest : public DrawTest {};
 
 std::array<int, 7> ClockPlaces(const TGaleBitmap& frame) {

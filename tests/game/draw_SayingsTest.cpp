@@ -73,13 +73,6 @@ TEST_F(DrawSayingsTest, AfterTheEndNothingMoreIsTyped) {
   EXPECT_EQ(Game.SayingRow, 0);
 }
 
-TEST_F(DrawSayingsTest, EmptyListTypesNothing) {
-  Start({});
-  for (int i = 0; i < 5; ++i) DrawSayings();
-  EXPECT_FALSE(Game.SayingsDone);
-  EXPECT_EQ(Game.SayingRows[0], "");
-}
-
 TEST_F(DrawSayingsTest, EachSayingStartsOnAFreshRow) {
   Start({"AB", "CDEF", "G"});
   EXPECT_EQ(FramesUntilDone(), 2 + 3 + 2);

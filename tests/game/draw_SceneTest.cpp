@@ -48,11 +48,6 @@ TEST_F(DrawTitleTest, SmallTitlePictureIsPaddedWithWhite) {
   EXPECT_EQ(At(bg, 10, 399), FillColor);
 }
 
-TEST_F(DrawTitleTest, MissingTitlePictureIsAnError) {
-  ScopedDataFolder folder;
-  EXPECT_THROW(PrepareTitleBackground(), std::runtime_error);
-}
-
 TEST_F(DrawTitleTest, StartTitlePlaysTheTitleMusicInALoop) {
   ScopedDataFolder folder;
   TGaleBitmap title;
@@ -330,15 +325,6 @@ TEST_F(DrawButtonsTest, ButtonsReachingOutsideAreClipped) {
   EXPECT_EQ(At(Frame(), 599, 399), HoverColor);
   EXPECT_EQ(At(Frame(), 595, 395), HoverColor);
   EXPECT_EQ(At(Frame(), 589, 395), Px(114, 89, 227));
-}
-
-TEST_F(DrawButtonsTest, NoButtonsDrawNothing) {
-  Frame().Fill(FillColor);
-  Game.Buttons[0].Right = 100;
-  Game.Buttons[0].Bottom = 100;
-  DrawButtons();
-  for (int y = 0; y < 400; y += 7)
-    for (int x = 0; x < 600; x += 7) ASSERT_EQ(At(Frame(), x, y), FillColor);
 }
 
 }  // namespace
