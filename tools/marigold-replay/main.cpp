@@ -28,7 +28,7 @@ constexpr std::int64_t kTickMs = 51;
 
 const char* const kHelp =
     "usage: marigold-replay --data DIR [--seed N] [--ticks N] [--input FILE]\n"
-    "                       [--frames OUTDIR --at T1,T2,...]\n"
+    "                       [--frames OUTDIR --at T1,T2,...] [--report-memory]\n"
     "\n"
     "Runs the game headless from the folder DIR (which holds dat/) on a virtual\n"
     "clock: the game tick runs exactly once every 51 simulated ms.\n"
@@ -46,6 +46,8 @@ const char* const kHelp =
     "  --frames DIR   write the composed frame after each tick listed by --at\n"
     "                 as DIR/frame-TICK.png\n"
     "  --at T1,T2,... the ticks whose frames to write\n"
+    "  --report-memory  print the resident memory at the start and the end of\n"
+    "                 the run to standard error: {\"tick\":T,\"rss_kb\":N}\n"
     "  --help         this text\n"
     "\n"
     "Output (standard output, UTF-8), one object a line, in order, each with\n"
@@ -112,6 +114,16 @@ std::int64_t Number(const std::string& text, const std::string& what) {
   }
 }
 
+// Resident memory of this process in KiB (VmRSS), -1 when unknown.
+long long ResidentKb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::atoll(line.c_str() + 6);
+  }
+  return -1;
+}
+
 struct Scheduled {
   std::int64_t tick;
   platform::Event event;
@@ -161,6 +173,7 @@ int main(int argc, char** argv) {
   std::uint32_t seed = 1;
   std::int64_t ticks = 100;
   std::set<std::int64_t> at;
+  bool reportMemory = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -178,6 +191,8 @@ int main(int argc, char** argv) {
       seed = static_cast<std::uint32_t>(v);
     } else if (arg == "--ticks") {
       ticks = Number(value(), "tick count");
+    } else if (arg == "--report-memory") {
+      reportMemory = true;
     } else if (arg == "--input") {
       input = value();
     } else if (arg == "--frames") {
@@ -261,8 +276,14 @@ int main(int argc, char** argv) {
   quit.kind = platform::Event::Kind::Quit;
   machine.Schedule(start + ticks * kTickMs, quit);
 
+  auto memory = [&] {
+    if (reportMemory) {
+      std::cerr << "{\"tick\":" << tickNow() << ",\"rss_kb\":" << ResidentKb() << "}\n";
+    }
+  };
   TRunHooks hooks;
   hooks.Started = [&] {
+    memory();
     if (!Game.StoryScript) return;
     auto deliver = Game.StoryScript->BatchHandler;
     Game.StoryScript->BatchHandler = [&, deliver](const TWordList& lines) {
@@ -284,6 +305,7 @@ int main(int argc, char** argv) {
       }
     }
     std::cout << "{\"tick\":" << tickNow() << ",\"end\":\"" << reason << "\"}\n";
+    memory();
     // The shutdown's own calls are not part of the run.
     machine.onRecord = nullptr;
   };
