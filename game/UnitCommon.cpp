@@ -98,24 +98,13 @@ std::uint32_t MillisecondsSinceMidnightUtc() {
 
 }  // namespace
 
+void TRandom::BadBound() {
+  throw std::invalid_argument("random: bound must be at least 1");
+}
+
 // ---------------------------------------------------------------------------
 // The generator: splitmix64, reduced to 0 .. n - 1 by a 64-bit multiply-shift
 // of its upper 32 bits.
-
-void TRandom::Seed(std::uint64_t seed) {
-  state_ = seed;
-}
-
-std::int32_t TRandom::Next(std::int32_t n) {
-  if (n < 1) throw std::invalid_argument("random: bound must be at least 1");
-  state_ += 0x9E3779B97F4A7C15ULL;
-  std::uint64_t z = state_;
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-  z ^= z >> 31;
-  const std::uint64_t high = z >> 32;
-  return static_cast<std::int32_t>((high * static_cast<std::uint64_t>(n)) >> 32);
-}
 
 std::int32_t random(std::int32_t n) {
   return Game.Random.Next(n);
