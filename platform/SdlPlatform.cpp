@@ -72,7 +72,7 @@ struct SdlPlatform::Impl {
   SDL_Window* window = nullptr;
   int clientWidth = 0;
   int clientHeight = 0;
-  std::vector<std::uint8_t> frame;  // the last picture, clientWidth * 3 bytes a row
+  SDL_Surface* drawn = nullptr;  // the window surface that holds the last picture
   bool shown = false;
   bool moved = false;
   int outerLeft = 0;
@@ -97,14 +97,15 @@ struct SdlPlatform::Impl {
     SDL_SetWindowPosition(window, outerLeft + left, outerTop + top);
   }
 
-  // Shows the last picture: one conversion into the window's own surface
-  // (shared memory with the X server where it has it), then one update.
-  void Redraw() {
-    if (!window || clientWidth <= 0 || clientHeight <= 0) return;
+  // Converts a picture straight into the window's own surface (shared
+  // memory with the X server where it has it) and shows it. The surface keeps
+  // it, so a repaint needs no copy of its own.
+  void Draw(const std::uint8_t* pixels, int width, int height, int stride) {
+    if (!window) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (!surface) return;
-    int w = std::min(clientWidth, surface->w);
-    int h = std::min(clientHeight, surface->h);
+    int w = std::min({width, clientWidth, surface->w});
+    int h = std::min({height, clientHeight, surface->h});
     if (w <= 0 || h <= 0) return;
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
     const Uint32 format = surface->format->format;
@@ -112,7 +113,7 @@ struct SdlPlatform::Impl {
       // The usual X11 and Wayland layout: a tight loop beats SDL's generic
       // 24-bit conversion several times over.
       for (int y = 0; y < h; ++y) {
-        const std::uint8_t* src = frame.data() + static_cast<std::size_t>(y) * clientWidth * 3;
+        const std::uint8_t* src = pixels + static_cast<std::ptrdiff_t>(y) * stride;
         auto* dst = reinterpret_cast<Uint32*>(static_cast<std::uint8_t*>(surface->pixels) +
                                               static_cast<std::ptrdiff_t>(y) * surface->pitch);
         for (int x = 0; x < w; ++x, src += 3) {
@@ -120,10 +121,24 @@ struct SdlPlatform::Impl {
         }
       }
     } else {
-      SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_BGR24, frame.data(), clientWidth * 3, format,
-                        surface->pixels, surface->pitch);
+      SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_BGR24, pixels, stride, format, surface->pixels,
+                        surface->pitch);
     }
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    drawn = surface;
+    SDL_UpdateWindowSurface(window);
+  }
+
+  // Shows the last picture again; white until there is one, like the empty
+  // panel behind it.
+  void Redraw() {
+    if (!window) return;
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface) return;
+    if (surface != drawn) {
+      SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));
+      drawn = surface;
+    }
     SDL_UpdateWindowSurface(window);
   }
 };
@@ -168,8 +183,6 @@ void SdlPlatform::CreateWindow(const std::string& caption, int clientWidth, int 
       SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                        std::max(m.clientWidth, 1), std::max(m.clientHeight, 1), SDL_WINDOW_HIDDEN);
   if (!m.window) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
-  // White until the first picture, like the empty panel behind it.
-  m.frame.assign(static_cast<std::size_t>(m.clientWidth) * m.clientHeight * 3, 255);
 }
 
 bool SdlPlatform::WindowCreated() const {
@@ -231,14 +244,7 @@ bool SdlPlatform::WindowShown() const {
 void SdlPlatform::Present(const std::uint8_t* pixels, int width, int height, int stride) {
   Impl& m = *impl_;
   if (!m.window || !pixels) return;
-  int w = std::min(width, m.clientWidth);
-  int h = std::min(height, m.clientHeight);
-  if (w <= 0 || h <= 0) return;
-  for (int y = 0; y < h; ++y) {
-    std::memcpy(&m.frame[static_cast<std::size_t>(y) * m.clientWidth * 3],
-                pixels + static_cast<std::ptrdiff_t>(y) * stride, static_cast<std::size_t>(w) * 3);
-  }
-  m.Redraw();
+  m.Draw(pixels, width, height, stride);
 }
 
 void SdlPlatform::PostUserMessage(int message) {
