@@ -19,6 +19,7 @@
 #include "platform/Encoding.h"
 #include "platform/HeadlessPlatform.h"
 #include "platform/ImageWrite.h"
+#include "tools/marigold-dat/DatFile.h"
 
 namespace {
 
@@ -63,35 +64,7 @@ const char* const kHelp =
     "Exit status: 0 at the end of the run, 1 on a start-up error, 2 on bad usage.\n";
 
 std::string Json(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
+  return mgdat::JsonString(utf8);
 }
 
 std::string JsonCp932(const std::string& cp932) {
