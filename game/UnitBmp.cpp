@@ -165,17 +165,7 @@ void PrepareTitleBackground() {
   TGaleBitmap& bg = *Game.BackgroundSurface;
   bg.LoadImage("dat\\title.bmp");
 
-  // A picture smaller than the frame is padded with white to 600 x 400, so
-  // the brightening below always has every pixel it reads.
-  if (bg.Width() < kFrameWidth || bg.Height() < kFrameHeight) {
-    const int w = std::max(bg.Width(), kFrameWidth);
-    const int h = std::max(bg.Height(), kFrameHeight);
-    TGaleBitmap padded;
-    padded.Resize(w, h, FillColor);
-    bg.CopyBlock(padded, 0, 0, bg.Width(), bg.Height(), 0, 0);
-    bg.Resize(w, h, FillColor);
-    padded.CopyBlock(bg, 0, 0, w, h, 0, 0);
-  }
+  PadToFrame(bg);  // the brightening below reads every pixel of the frame
 
   // Lighter toward the bottom: row r gains r div 3 on every byte, saturating.
   for (int r = 0; r < kFrameHeight; ++r) {

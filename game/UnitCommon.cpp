@@ -77,8 +77,14 @@ void PutPixel(TGaleBitmap& s, int x, int y, TPixel c) {
   p[2] = c.r;
 }
 
-// Pads a picture smaller than the frame with white up to 600 x 400, so the
-// marker scan and every frame composed from it cover the whole frame.
+std::uint32_t MillisecondsSinceMidnightUtc() {
+  using namespace std::chrono;
+  const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  return static_cast<std::uint32_t>(ms % 86400000);
+}
+
+}  // namespace
+
 void PadToFrame(TGaleBitmap& s) {
   if (s.Width() >= kFrameWidth && s.Height() >= kFrameHeight) return;
   const int w = std::max(s.Width(), kFrameWidth);
@@ -89,14 +95,6 @@ void PadToFrame(TGaleBitmap& s) {
   s.Resize(w, h, FillColor);
   padded.CopyBlock(s, 0, 0, w, h, 0, 0);
 }
-
-std::uint32_t MillisecondsSinceMidnightUtc() {
-  using namespace std::chrono;
-  const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-  return static_cast<std::uint32_t>(ms % 86400000);
-}
-
-}  // namespace
 
 void TRandom::BadBound() {
   throw std::invalid_argument("random: bound must be at least 1");

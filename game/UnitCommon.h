@@ -144,6 +144,11 @@ extern GameState Game;
 // Puts every field back to its initial value, releasing what it holds (tests).
 void ResetGameState();
 
+// Pads a picture smaller than the frame with white up to 600 x 400, so that
+// everything reading a background (the marker scan, the title's brightening,
+// every composed frame) covers the whole frame.
+void PadToFrame(TGaleBitmap& surface);
+
 // random(n) of the game's one generator.
 std::int32_t random(std::int32_t n);
 

@@ -27,6 +27,6 @@ class TGaleMidi {
   std::uint8_t Playing = 0;
 
  private:
-  std::uint8_t spare_ = 0;  // cleared at creation and by every Play
+  std::uint8_t spare_ = 0;             // cleared at creation and by every Play
   platform::MusicOut* out_ = nullptr;  // none for a refused instance
 };
