@@ -210,8 +210,21 @@ std::string TGaleScript::TakeTextLine() {
     BlockBreak = 1;
     return std::string();
   }
+  // Jumps taken in this call without reaching a line. More of them than the
+  // page has entries means the story loops through commands and labels only
+  // and would never show anything again.
+  std::int32_t jumps = 0;
+  auto countJump = [&](std::int32_t expected) {
+    const TScriptUnit* now = CurrentPage();
+    if (now == nullptr || now->Cursor == expected) return;
+    if (++jumps > now->Count) {
+      throw std::runtime_error("スクリプトが文を出さずに同じ所を回り続けています (" +
+                               std::to_string(jumps) + " 回の移動)");
+    }
+  };
   for (;;) {
     std::string entry = NextEntry();
+    const std::int32_t following = CurrentPage()->Cursor;
     if (IsAtEnd()) {
       Finish();
       return std::string();
@@ -232,9 +245,13 @@ std::string TGaleScript::TakeTextLine() {
         throw std::runtime_error("#goto の後にラベルがありません: " + QuoteForMessage(entry));
       }
       JumpToLabel(words[1]);
+      countJump(following);
       continue;
     }
-    if (RunCommand(words)) continue;
+    if (RunCommand(words)) {
+      countJump(following);
+      continue;
+    }
     ++LineCount;
     return entry;
   }
