@@ -23,8 +23,19 @@ HeadlessPlatform::HeadlessPlatform() {
 
 void HeadlessPlatform::Add(Record record) {
   record.time = now_;
+  if (record.kind == Record::Kind::Beep) ++beeps_;
+  if (!keepRecords_) {
+    if (onRecord) onRecord(record);
+    return;
+  }
   records_.push_back(record);
   if (onRecord) onRecord(records_.back());
+}
+
+void HeadlessPlatform::KeepRecords(bool keep) {
+  keepRecords_ = keep;
+  music_.keep = keep;
+  sound_.keep = keep;
 }
 
 void HeadlessPlatform::Schedule(std::int64_t at, const Event& event) {
@@ -60,9 +71,7 @@ void HeadlessPlatform::SetBorders(int left, int top, int right, int bottom) {
 }
 
 int HeadlessPlatform::BeepCount() const {
-  return static_cast<int>(std::count_if(records_.begin(), records_.end(), [](const Record& r) {
-    return r.kind == Record::Kind::Beep;
-  }));
+  return beeps_;
 }
 
 std::vector<HeadlessPlatform::Record> HeadlessPlatform::ErrorBoxes() const {

@@ -18,6 +18,10 @@ std::string ToString(const AudioCall& call) {
 }
 
 void RecordingMusicOut::Record(AudioCall call) {
+  if (!keep) {
+    if (onCall) onCall(call);
+    return;
+  }
   calls.push_back(std::move(call));
   if (onCall) onCall(calls.back());
 }
@@ -53,6 +57,10 @@ void RecordingMusicOut::Free() {
 }
 
 void RecordingSoundOut::Record(AudioCall call) {
+  if (!keep) {
+    if (onCall) onCall(call);
+    return;
+  }
   calls.push_back(std::move(call));
   if (onCall) onCall(calls.back());
 }

@@ -39,6 +39,7 @@ class RecordingMusicOut : public MusicOut {
 
   std::vector<AudioCall> calls;
   std::function<void(const AudioCall&)> onCall;  // called after each record, if set
+  bool keep = true;                              // false: calls only go to onCall
 
   // What a listener would hear now, followed from the calls: the loaded file
   // (CP932 game name), whether a piece was started and not stopped since,
@@ -58,6 +59,7 @@ class RecordingSoundOut : public SoundOut {
 
   std::vector<AudioCall> calls;
   std::function<void(const AudioCall&)> onCall;  // called after each record, if set
+  bool keep = true;                              // false: calls only go to onCall
 
   // The sound last started and not purged since (empty: none), and whether it repeats.
   std::string current;

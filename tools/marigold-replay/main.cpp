@@ -195,6 +195,7 @@ int main(int argc, char** argv) {
   auto tickNow = [&] { return (machine.Now() - start) / kTickMs; };
 
   std::string musicFile;
+  machine.KeepRecords(false);  // streamed as they happen; a long run stays flat
   machine.onRecord = [&](const platform::HeadlessPlatform::Record& r) {
     using Kind = platform::HeadlessPlatform::Record::Kind;
     const std::string head = "{\"tick\":" + std::to_string(tickNow()) + ",";
