@@ -139,19 +139,7 @@ TEST_F(BadPictures, HundredMegabytePictureLoads) {
   EXPECT_EQ(surface.Height(), height);
 }
 
-class Host : public TScriptHost {
- public:
-  void Beep() override { ++beeps; }
-  void Terminate() override {}
-  bool ReadFile(const std::string& path, std::string& bytes) override {
-    auto it = files.find(path);
-    if (it == files.end()) return false;
-    bytes = it->second;
-    return true;
-  }
-  std::map<std::string, std::string> files;
-  int beeps = 0;
-};
+using Host = proof::MemoryHost;
 
 std::string Lines(int n, const std::string& line) {
   std::string s;

@@ -8,21 +8,11 @@
 
 #include "game/UnitCommon.h"
 #include "script/GaleScript.h"
+#include "tests/proof/proof_Support.h"
 
 namespace {
 
-class Host : public TScriptHost {
- public:
-  std::map<std::string, std::string> files;
-  void Beep() override {}
-  void Terminate() override {}
-  bool ReadFile(const std::string& path, std::string& bytes) override {
-    auto it = files.find(path);
-    if (it == files.end()) return false;
-    bytes = it->second;
-    return true;
-  }
-};
+using Host = proof::MemoryHost;
 
 class StoryLoops : public ::testing::Test {
  protected:
