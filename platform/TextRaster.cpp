@@ -254,20 +254,37 @@ class Rasterizer {
     return sized;
   }
 
+  // The cached glyph, rendered on first use. Once the cache holds more than
+  // kTextCacheRunLimit runs, every size forgets its glyphs first, so a story
+  // that uses many sizes cannot grow it without bound.
   const Glyph& GlyphOf(SizedFace& sized, char32_t c) {
     auto it = sized.glyphs.find(c);
     if (it != sized.glyphs.end()) return it->second;
+    if (cachedRuns_ > kTextCacheRunLimit) {
+      for (auto& entry : sizes_) entry.second.glyphs.clear();
+      cachedRuns_ = 0;
+    }
     Glyph& glyph = sized.glyphs[c];
-    if (c < 0x20 || c == 0x7F) return glyph;  // control characters draw nothing
+    Render(sized, c, glyph);
+    cachedRuns_ += glyph.runs.size() + 1;
+    return glyph;
+  }
+
+ public:
+  std::size_t CachedRuns() const { return cachedRuns_; }
+
+ private:
+  void Render(SizedFace& sized, char32_t c, Glyph& glyph) {
+    if (c < 0x20 || c == 0x7F) return;  // control characters draw nothing
     if (current_ != &sized) {
       if (FT_Set_Char_Size(face_, 0, static_cast<FT_F26Dot6>(std::lround(sized.ppem * 64)), 72,
                            72) != 0) {
-        return glyph;
+        return;
       }
       current_ = &sized;
     }
     FT_UInt index = FT_Get_Char_Index(face_, c);
-    if (FT_Load_Glyph(face_, index, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0) return glyph;
+    if (FT_Load_Glyph(face_, index, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0) return;
     FT_GlyphSlot slot = face_->glyph;
     int widenPixels = 0;
     if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
@@ -284,9 +301,9 @@ class Rasterizer {
       }
     }
     glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6) + widenPixels;
-    if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return glyph;
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return;
     const FT_Bitmap& bitmap = slot->bitmap;
-    if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO) return glyph;
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO) return;
     for (unsigned row = 0; row < bitmap.rows; ++row) {
       const unsigned char* bits = bitmap.buffer + static_cast<long>(row) * bitmap.pitch;
       if (bitmap.pitch < 0) {
@@ -305,7 +322,7 @@ class Rasterizer {
             {dy, slot->bitmap_left + static_cast<int>(start), static_cast<int>(col - start)});
       }
     }
-    return glyph;
+    return;
   }
 
   FT_Library library_ = nullptr;
@@ -316,6 +333,7 @@ class Rasterizer {
   long strikePosition_ = 0;
   long strikeSize_ = 0;
   const SizedFace* current_ = nullptr;  // the size FreeType is set to
+  std::size_t cachedRuns_ = 0;          // runs (plus one per glyph) in the cache
   std::map<std::pair<int, std::uint8_t>, SizedFace> sizes_;
   std::unordered_map<std::string, std::u32string> decoded_;
 };
@@ -348,6 +366,11 @@ int TextWidth(std::string_view cp932, const TextFont& font) {
 bool HasGlyph(char32_t c) {
   std::lock_guard<std::mutex> guard(Lock());
   return Instance().Has(c);
+}
+
+std::size_t TextCacheRuns() {
+  std::lock_guard<std::mutex> guard(Lock());
+  return Instance().CachedRuns();
 }
 
 const std::string& TextFacePath() {

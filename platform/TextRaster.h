@@ -13,6 +13,7 @@
 // and the baseline lies the scaled Windows ascent below it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,6 +44,13 @@ int TextWidth(std::string_view cp932, const TextFont& font);
 // True when the face in use has a glyph of its own for the character (not
 // the face's placeholder). Throws like TextWidth when there is no face.
 bool HasGlyph(char32_t c);
+
+// The glyph cache forgets everything once it holds more than this many ink
+// runs (about 12 bytes each), which a handful of sizes never reaches.
+constexpr std::size_t kTextCacheRunLimit = 1 << 21;
+
+// How many runs the glyph cache holds now, one extra counted per glyph.
+std::size_t TextCacheRuns();
 
 // The file of the face in use; finds and opens it if that has not happened
 // yet (throws std::runtime_error when there is none).

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "gfx/GaleBmp.h"
+#include "platform/TextRaster.h"
 
 namespace {
 
@@ -108,3 +112,42 @@ TEST(GaleBmpText, ClipsAtEdgesAndSurvivesBadBytes) {
 }
 
 }  // namespace
+
+TEST(GaleBmpText, GlyphCacheStaysBoundedAndDrawsTheSameAfterForgetting) {
+  const std::string reference = "\x89\x8B\x82\xCC\x92\xEB g|";
+  TGaleBitmap before;
+  before.Resize(200, 40, kBlue);
+  before.SetFont(20, fsBold, 0);
+  before.DrawText(3, 5, reference);
+
+  // Large kanji in many sizes: far more ink than the cache may keep.
+  TGaleBitmap scratch;
+  scratch.Resize(40, 40, kBlue);
+  std::size_t highest = 0;
+  int forgotten = 0;
+  std::size_t last = platform::TextCacheRuns();
+  for (int h = 150; h < 400 && forgotten < 1; h += 7) {
+    scratch.SetFont(h, fsBold, 0);
+    for (int lead = 0x89; lead <= 0x8A; ++lead) {
+      for (int trail = 0x40; trail <= 0xFC; trail += 3) {
+        if (trail == 0x7F) continue;
+        scratch.DrawText(0, 0, std::string{char(lead), char(trail)});
+        const std::size_t now = platform::TextCacheRuns();
+        if (now < last) ++forgotten;
+        highest = std::max(highest, now);
+        last = now;
+      }
+    }
+  }
+  EXPECT_GE(forgotten, 1) << "the cache never let go";
+  EXPECT_LE(highest, platform::kTextCacheRunLimit + 20000);
+
+  TGaleBitmap after;
+  after.Resize(200, 40, kBlue);
+  after.SetFont(20, fsBold, 0);
+  after.DrawText(3, 5, reference);
+  ASSERT_EQ(before.Height(), after.Height());
+  for (int y = 0; y < before.Height(); ++y) {
+    ASSERT_EQ(0, std::memcmp(before.Rows[y], after.Rows[y], 3 * before.Width())) << "row " << y;
+  }
+}
