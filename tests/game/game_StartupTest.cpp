@@ -1,5 +1,7 @@
 // The bootstrap, the main form, the program's start-up errors and shutdown.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "app/GaleTimer.h"
 #include "sound/GaleMidi.h"
@@ -192,3 +194,74 @@ TEST(StartupErrorText, FullStopOnlyWhenMissing) {
 }
 
 }  // namespace
+
+// Bad pictures named by #image while the game runs: each passage's picture
+// fails in its own way, the error box shows the loader's message, and the
+// story goes on to the next passage and to a good picture after them.
+TEST_F(StartupTest, BadPicturesThroughImageEachShowTheirErrorAndPlayGoesOn) {
+  struct Case {
+    const char* file;
+    std::string bytes;  // empty with write=false: the file is missing
+    bool write;
+    const char* error;
+  };
+  TGaleBitmap good;
+  good.Resize(20, 10, Px(10, 200, 10));
+  folder.WriteBmp("good.bmp", good);
+  std::ifstream in("dat/good.bmp", std::ios::binary);
+  const std::string goodBytes{std::istreambuf_iterator<char>(in), {}};
+  std::string zero = goodBytes.substr(0, 54);
+  for (int at : {18, 22}) zero[at] = zero[at + 1] = zero[at + 2] = zero[at + 3] = 0;
+  std::string huge = goodBytes.substr(0, 54);
+  for (int at : {18, 22}) huge[at + 2] = '\x7F';  // 8 M pixels a side
+  const std::vector<Case> cases = {
+      {"missing.bmp", "", false, "は開けません"},
+      {"cut.bmp", goodBytes.substr(0, 70), true, "ビットマップイメージが不正です"},
+      {"empty.bmp", "", true, "ビットマップイメージが不正です"},
+      {"gif.bmp", "GIF89a\x01\x00\x01\x00", true, "ビットマップイメージが不正です"},
+      {"zero.bmp", zero, true, "ビットマップイメージが不正です"},
+      {"huge.bmp", huge, true, "ビットマップイメージが不正です"},
+      {"noise.jpg", std::string(300, '\x5A'), true, "JPEG エラー #"},
+  };
+  std::vector<std::string> story = {"@start"};
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    if (cases[i].write) {
+      std::ofstream out(std::string("dat/") + cases[i].file, std::ios::binary);
+      out << cases[i].bytes;
+    }
+    story.push_back(std::string("#image ") + cases[i].file);
+    story.push_back("Passage " + std::to_string(i));
+    story.push_back("");
+  }
+  story.insert(story.end(), {"#image good.bmp", "After them", ""});
+  WriteStory(story);
+
+  // The first press leaves the title and starts the first passage. A failed
+  // #image ends that delivery with its error; the next press shows the rest
+  // of the passage, and the one after starts the next passage.
+  platform::Event down;
+  down.kind = platform::Event::Kind::MouseDown;
+  platform::Event up;
+  up.kind = platform::Event::Kind::MouseUp;
+  for (std::size_t i = 0; i <= 2 * cases.size(); ++i) {
+    machine.Schedule(102 + 204 * static_cast<std::int64_t>(i), down);
+    machine.Schedule(153 + 204 * static_cast<std::int64_t>(i), up);
+  }
+  std::vector<std::string> last;
+  int backgroundWidth = 0;
+  TRunHooks hooks;
+  hooks.Finished = [&] {
+    for (int i = 0; i < Game.StoryLineCount; ++i) last.push_back(Game.StoryLines[i]);
+    if (Game.BackgroundSurface) backgroundWidth = Game.BackgroundSurface->Width();
+  };
+  EXPECT_EQ(RunFor(static_cast<int>(8 * cases.size() + 12), hooks), 0);
+
+  const auto boxes = machine.ErrorBoxes();
+  ASSERT_EQ(boxes.size(), cases.size());
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].file);
+    EXPECT_NE(boxes[i].text.find(cases[i].error), std::string::npos) << boxes[i].text;
+  }
+  EXPECT_EQ(last, (std::vector<std::string>{"After them"}));
+  EXPECT_EQ(backgroundWidth, 600);  // the good picture, padded to the frame
+}
