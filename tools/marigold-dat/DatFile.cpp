@@ -1,10 +1,12 @@
 #include "tools/marigold-dat/DatFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "platform/Encoding.h"
 #include "script/GaleScript.h"
+#include "script/GaleUtility.h"
 #include "script/MyCrypt.h"
 
 namespace mgdat {
@@ -170,16 +172,38 @@ TraceResult Trace(const std::string& gameName, const TraceOptions& options, std:
 
   std::vector<TWordList> commands;
   TWordList batch;
+  std::vector<std::pair<std::string, std::string>> buttons;  // caption, target
+  std::vector<std::string> vanished;
   script.SetBatchLimit(10);
   script.SetBatchHandler([&](const TWordList& lines) { batch = lines; });
   for (const char* name : kGameCommands) {
-    script.RegisterCommand(name, [&](const TWordList& words) { commands.push_back(words); });
+    script.RegisterCommand(name, [&](const TWordList& words) {
+      commands.push_back(words);
+      const std::string& word = words.front();
+      if (SameTextIgnoringCase(word, "#button") && words.size() >= 6) {
+        // As the game adds it: a vanished caption shows no button.
+        if (std::find(vanished.begin(), vanished.end(), words[1]) == vanished.end()) {
+          buttons.emplace_back(words[1], words[5]);
+        }
+      } else if (SameTextIgnoringCase(word, "#vanishButton") && words.size() >= 2) {
+        vanished.push_back(words[1]);
+      } else if (SameTextIgnoringCase(word, "#heatyJump")) {
+        for (std::size_t i = 0; 2 + 2 * i < words.size(); ++i) {
+          if (StrToInt(words[1 + 2 * i]) <= options.heat) {
+            script.JumpToLabel(words[2 + 2 * i]);
+            break;
+          }
+        }
+      }
+    });
   }
   script.JumpToLabel(options.label);
 
+  std::size_t picks = 0;
   for (std::int64_t n = 1; n <= options.maxDeliveries; ++n) {
     commands.clear();
     batch.clear();
+    buttons.clear();
     result.deliveries = n;
     try {
       script.DeliverNext();
@@ -193,9 +217,33 @@ TraceResult Trace(const std::string& gameName, const TraceOptions& options, std:
       if (i != 0) out << ',';
       out << JsonWords(commands[i]);
     }
-    out << "],\"batch\":" << JsonWords(batch)
-        << ",\"ended\":" << (script.Ended != 0 ? "true" : "false") << "}\n";
+    out << "],\"batch\":" << JsonWords(batch);
+    if (!buttons.empty()) {
+      out << ",\"buttons\":[";
+      for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (i != 0) out << ',';
+        out << JsonWords({buttons[i].first, buttons[i].second});
+      }
+      out << ']';
+    }
+    out << ",\"ended\":" << (script.Ended != 0 ? "true" : "false") << "}\n";
     if (script.Ended != 0) break;
+    if (buttons.empty()) continue;
+    // The game waits here until a button is clicked.
+    if (picks >= options.choices.size()) {
+      out << "{\"stopped\":\"choice\"}\n";
+      result.stoppedAtChoice = true;
+      break;
+    }
+    const int pick = options.choices[picks++];
+    if (pick < 1 || static_cast<std::size_t>(pick) > buttons.size()) {
+      result.badChoice = "pick " + std::to_string(picks) + " is button " + std::to_string(pick) +
+                         ", but the choice of delivery " + std::to_string(n) + " shows " +
+                         std::to_string(buttons.size());
+      break;
+    }
+    const std::string& target = buttons[static_cast<std::size_t>(pick - 1)].second;
+    if (target != "THROUGH") script.JumpToLabel(target);
   }
   result.ended = script.Ended != 0;
   result.beeps = host.beeps;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mgdat {
 
@@ -39,6 +40,8 @@ struct TraceOptions {
   bool plain = false;            // read the file unscrambled
   std::string label = "@start";  // CP932 label to jump to first
   std::int64_t maxDeliveries = 1000;
+  std::int32_t heat = 0;     // the heat every #heatyJump sees
+  std::vector<int> choices;  // 1-based buttons picked, one per choice in order
 };
 
 // Reads a file by its game name; false when missing, throws when unreadable.
@@ -48,12 +51,17 @@ struct TraceResult {
   bool loaded = false;  // false: the file was missing (nothing traced)
   int beeps = 0;
   bool ended = false;
+  bool stoppedAtChoice = false;  // a choice came with no pick left
+  std::string badChoice;         // UTF-8: a pick that names no button shown
   std::int64_t deliveries = 0;
 };
 
 // Loads the story at `gameName` as the game does (batch limit 10, batch mode,
-// the game's fourteen commands as recorders), jumps to the label and prints
-// one JSON object per delivery to `out`.
+// the game's commands as recorders), jumps to the label and prints one JSON
+// object per delivery to `out`. It follows the story as the game would:
+// #heatyJump chooses by `heat`, #vanishButton hides captions, and a delivery
+// that shows buttons lists them and waits for the next pick of `choices`
+// (THROUGH reads on); with none left it prints {"stopped":"choice"} and stops.
 TraceResult Trace(const std::string& gameName, const TraceOptions& options, std::ostream& out,
                   const FileReader& reader);
 

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,17 +13,20 @@
 #include "platform/Files.h"
 #include "tools/marigold-dat/DatFile.h"
 #include "tools/marigold-dat/Lint.h"
+#include "tools/marigold-dat/New.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: marigold-dat pack IN OUT      UTF-8 text to a scrambled CP932 line file\n"
     "       marigold-dat unpack IN OUT    a scrambled CP932 line file to UTF-8 text\n"
-    "       marigold-dat trace FILE [--plain] [--label L] [--max N]\n"
+    "       marigold-dat trace FILE [--plain] [--label L] [--max N] [--heat N]\n"
+    "                               [--choose B1,B2,...]\n"
     "                                     run a story as the game would, one JSON line\n"
-    "                                     per delivery\n"
+    "                                     per delivery, stopping at a choice\n"
     "       marigold-dat lint PATH [--plain]  check a story for the traps the game\n"
     "                                     leaves for authors\n"
+    "       marigold-dat new DIR          a playable starter game to begin from\n"
     "IN and OUT may be '-' for standard input and output.\n";
 
 const char kPackUsage[] =
@@ -37,10 +41,27 @@ const char kUnpackUsage[] =
     "input or output.\n";
 
 const char kTraceUsage[] =
-    "usage: marigold-dat trace FILE [--plain] [--label L] [--max N]\n"
+    "usage: marigold-dat trace FILE [--plain] [--label L] [--max N] [--heat N]\n"
+    "                         [--choose B1,B2,...]\n"
     "Loads FILE as the game loads its story (scrambled unless --plain), jumps to L\n"
-    "(default @start) and delivers batches until the script ends or N deliveries\n"
-    "(default 1000) were made. Prints one JSON object per delivery.\n";
+    "(default @start) and follows it as the game would, printing one JSON object per\n"
+    "delivery (its commands, its lines and the buttons it shows) until the script\n"
+    "ends or N deliveries (default 1000) were made.\n"
+    "  --heat N     every #heatyJump chooses as the game would with heat N (default 0)\n"
+    "  --choose B1,B2,...  at each choice in turn click button Bk (1-based, in the\n"
+    "               order the buttons are listed); a choice with no pick left ends the\n"
+    "               trace with {\"stopped\":\"choice\"}\n";
+
+// A decimal number 0 .. limit, or nothing.
+std::optional<long long> Count(const std::string& text, long long limit) {
+  if (text.empty() || text.size() > 12 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  const long long value = std::stoll(text);
+  if (value > limit) return std::nullopt;
+  return value;
+}
 
 int Usage(const char* text) {
   std::fputs(text, stderr);
@@ -119,11 +140,22 @@ int TraceCommand(const std::vector<std::string>& args) {
     } else if (arg == "--label" && i + 1 < args.size()) {
       label = args[++i];
     } else if (arg == "--max" && i + 1 < args.size()) {
-      const std::string& n = args[++i];
-      if (n.empty() || n.find_first_not_of("0123456789") != std::string::npos || n.size() > 12) {
-        return Usage(kTraceUsage);
+      const auto n = Count(args[++i], 999999999999LL);
+      if (!n) return Usage(kTraceUsage);
+      options.maxDeliveries = *n;
+    } else if (arg == "--heat" && i + 1 < args.size()) {
+      const auto n = Count(args[++i], 2147483647LL);
+      if (!n) return Usage(kTraceUsage);
+      options.heat = static_cast<std::int32_t>(*n);
+    } else if (arg == "--choose" && i + 1 < args.size()) {
+      std::stringstream picks(args[++i]);
+      std::string pick;
+      while (std::getline(picks, pick, ',')) {
+        const auto n = Count(pick, 10);
+        if (!n || *n < 1) return Usage(kTraceUsage);
+        options.choices.push_back(static_cast<int>(*n));
       }
-      options.maxDeliveries = std::stoll(n);
+      if (options.choices.empty()) return Usage(kTraceUsage);
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       return Usage(kTraceUsage);
     } else if (file.empty()) {
@@ -152,6 +184,10 @@ int TraceCommand(const std::vector<std::string>& args) {
       std::fprintf(stderr, "marigold-dat: %s: no such file\n", file.c_str());
       return 1;
     }
+    if (!result.badChoice.empty()) {
+      std::fprintf(stderr, "marigold-dat: --choose: %s\n", result.badChoice.c_str());
+      return 1;
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "marigold-dat: %s: %s\n", file.c_str(), e.what());
     return 1;
@@ -174,5 +210,6 @@ int main(int argc, char** argv) {
   if (command == "unpack") return Convert(args, false);
   if (command == "trace") return TraceCommand(args);
   if (command == "lint") return lint::RunLint(args, std::cout, std::cerr);
+  if (command == "new") return mgdat::RunNew(args, std::cout, std::cerr);
   return Usage(kUsage);
 }

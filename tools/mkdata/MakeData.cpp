@@ -2,9 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
+#include "game/BaseFiles.h"
 #include "platform/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
 #include "tools/mkdata/Music.h"
@@ -46,7 +48,11 @@ std::string PackLines(const std::string& utf8, const std::string& what) {
   }
 }
 
-std::vector<std::string> MakeData(const std::string& outDir, const std::string& demoDir) {
+std::vector<std::string> WriteDataFolder(const std::string& outDir, const DataFiles& files) {
+  // Packed first: a text CP932 cannot hold stops the run before any file or
+  // folder is made.
+  const std::string story = PackLines(files.storyText, "story.txt");
+  const std::string sayings = PackLines(files.sayingText, "saying.txt");
   const fs::path dat = fs::path(outDir) / "dat";
   fs::create_directories(dat);
   std::vector<std::string> written;
@@ -54,8 +60,11 @@ std::vector<std::string> MakeData(const std::string& outDir, const std::string& 
     WriteBytes(dat / name, bytes);
     written.push_back(name);
   };
+  auto wanted = [](const std::set<std::string>& only, const std::string& name) {
+    return only.empty() || only.count(name) != 0;
+  };
 
-  for (const PictureFile& f : PaintPictures()) {
+  for (const PictureFile& f : PaintPictures(files.pictures)) {
     const Picture& p = f.picture;
     if (f.format == PictureFormat::Jpeg) {
       platform::WriteJpeg((dat / f.fileName).string(), p.bgr.data(), p.width, p.height, p.Stride(),
@@ -65,13 +74,24 @@ std::vector<std::string> MakeData(const std::string& outDir, const std::string& 
       write(f.fileName, AsString(platform::EncodeBmp(p.bgr.data(), p.width, p.height, p.Stride())));
     }
   }
-  write("font.bmp", AsString(DrawFontStrip()));
-  for (const MusicPiece& m : ComposeMusic()) write(m.fileName, AsString(m.bytes));
-  for (const SoundFile& s : SynthesiseSounds()) write(s.fileName, AsString(s.bytes));
-  const fs::path demo(demoDir);
-  write("story.dat", PackLines(ReadText(demo / "story.txt"), "story.txt"));
-  write("saying.dat", PackLines(ReadText(demo / "saying.txt"), "saying.txt"));
+  write(std::string(basefiles::kDigitStrip), AsString(DrawFontStrip()));
+  for (const MusicPiece& m : ComposeMusic()) {
+    if (wanted(files.music, m.fileName)) write(m.fileName, AsString(m.bytes));
+  }
+  for (const SoundFile& s : SynthesiseSounds()) {
+    if (wanted(files.sounds, s.fileName)) write(s.fileName, AsString(s.bytes));
+  }
+  write(std::string(basefiles::kStory), story);
+  write(std::string(basefiles::kSayings), sayings);
   return written;
+}
+
+std::vector<std::string> MakeData(const std::string& outDir, const std::string& demoDir) {
+  const fs::path demo(demoDir);
+  DataFiles files;
+  files.storyText = ReadText(demo / "story.txt");
+  files.sayingText = ReadText(demo / "saying.txt");
+  return WriteDataFolder(outDir, files);
 }
 
 }  // namespace mkdata

@@ -2,6 +2,7 @@
 // music, sounds, and the packed story and sayings.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,22 @@ std::string PackLines(const std::string& utf8, const std::string& what);
 // font.bmp: twelve 25x40 glyphs (0-9, ":", ".") drawn in black with the
 // game's own text code on white, the key colour at each glyph's top-left.
 std::vector<unsigned char> DrawFontStrip();
+
+// What goes into a data folder: the texts to pack, and the generated pictures,
+// music and sounds to write (an empty set: all of them). The digit strip,
+// story.dat and saying.dat are always written.
+struct DataFiles {
+  std::string storyText;   // UTF-8
+  std::string sayingText;  // UTF-8
+  std::set<std::string> pictures;
+  std::set<std::string> music;
+  std::set<std::string> sounds;
+};
+
+// Writes the files into outDir/dat (made when missing). Returns the names
+// written. Throws on any failure; a text CP932 cannot hold is found before
+// anything is written.
+std::vector<std::string> WriteDataFolder(const std::string& outDir, const DataFiles& files);
 
 // Generates every file into outDir/dat, reading story.txt and saying.txt
 // from demoDir. Returns the names written. Throws on any failure.

@@ -442,26 +442,41 @@ Picture SandClock() {
 
 }  // namespace
 
-std::vector<PictureFile> PaintPictures() {
+std::vector<PictureFile> PaintPictures(const std::set<std::string>& only) {
   std::vector<PictureFile> out;
-  out.push_back({"title.bmp", PictureFormat::Bmp, Title(), {}, false});
-  PictureFile dusk{"garden_dusk.bmp", PictureFormat::Bmp, {}, {}, false};
-  dusk.picture = GardenDusk(dusk.marker);
-  out.push_back(std::move(dusk));
-  PictureFile night{"night_garden.bmp", PictureFormat::Bmp, {}, {}, false};
-  night.picture = NightGarden(night.marker);
-  out.push_back(std::move(night));
-  PictureFile altar{"altar.bmp", PictureFormat::Bmp, {}, {}, false};
-  altar.picture = Altar(altar.marker);
-  out.push_back(std::move(altar));
-  PictureFile dawn{"dawn.bmp", PictureFormat::Bmp, {}, {}, false};
-  dawn.picture = Dawn(dawn.marker);
-  out.push_back(std::move(dawn));
-  out.push_back({"pond.jpg", PictureFormat::Jpeg, Pond(), {}, false});
-  out.push_back({"lantern.bmp", PictureFormat::Bmp, Lantern(), {}, true});
-  out.push_back({"flame.bmp", PictureFormat::Bmp, FlameOverlay(), {}, true});
-  out.push_back({"figure.bmp", PictureFormat::Bmp, Figure(), {}, true});
-  out.push_back({"sandclock.bmp", PictureFormat::Bmp, SandClock(), {}, true});
+  // Each picture is painted only when it is wanted: painting is the slow part.
+  auto wanted = [&](const char* name) { return only.empty() || only.count(name) != 0; };
+  if (wanted("title.bmp")) out.push_back({"title.bmp", PictureFormat::Bmp, Title(), {}, false});
+  if (wanted("garden_dusk.bmp")) {
+    PictureFile dusk{"garden_dusk.bmp", PictureFormat::Bmp, {}, {}, false};
+    dusk.picture = GardenDusk(dusk.marker);
+    out.push_back(std::move(dusk));
+  }
+  if (wanted("night_garden.bmp")) {
+    PictureFile night{"night_garden.bmp", PictureFormat::Bmp, {}, {}, false};
+    night.picture = NightGarden(night.marker);
+    out.push_back(std::move(night));
+  }
+  if (wanted("altar.bmp")) {
+    PictureFile altar{"altar.bmp", PictureFormat::Bmp, {}, {}, false};
+    altar.picture = Altar(altar.marker);
+    out.push_back(std::move(altar));
+  }
+  if (wanted("dawn.bmp")) {
+    PictureFile dawn{"dawn.bmp", PictureFormat::Bmp, {}, {}, false};
+    dawn.picture = Dawn(dawn.marker);
+    out.push_back(std::move(dawn));
+  }
+  if (wanted("pond.jpg")) out.push_back({"pond.jpg", PictureFormat::Jpeg, Pond(), {}, false});
+  if (wanted("lantern.bmp")) {
+    out.push_back({"lantern.bmp", PictureFormat::Bmp, Lantern(), {}, true});
+  }
+  if (wanted("flame.bmp"))
+    out.push_back({"flame.bmp", PictureFormat::Bmp, FlameOverlay(), {}, true});
+  if (wanted("figure.bmp")) out.push_back({"figure.bmp", PictureFormat::Bmp, Figure(), {}, true});
+  if (wanted("sandclock.bmp")) {
+    out.push_back({"sandclock.bmp", PictureFormat::Bmp, SandClock(), {}, true});
+  }
   return out;
 }
 

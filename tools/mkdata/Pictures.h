@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,8 @@ struct PictureFile {
 };
 
 // Every picture except font.bmp (which is drawn with the game's own text
-// code, see Font.h).
-std::vector<PictureFile> PaintPictures();
+// code, see Font.h); with names given, only those.
+std::vector<PictureFile> PaintPictures(const std::set<std::string>& only = {});
 
 // The key colour of the overlays and the sand clock: magenta.
 constexpr std::uint8_t kKeyR = 255, kKeyG = 0, kKeyB = 255;

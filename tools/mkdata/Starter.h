@@ -1,0 +1,28 @@
+// The starter game "marigold-dat new" writes: a short commented story and
+// its sayings in Japanese, and a data folder made by the demo's generator.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace mkdata {
+
+// The folder already holds a game (dat/, story.txt or saying.txt).
+class StarterExists : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The starter's story source (UTF-8).
+extern const char* const kStarterStory;
+// The starter's sayings, one a line (UTF-8).
+extern const char* const kStarterSayings;
+
+// Writes dir/story.txt, dir/saying.txt and dir/dat/ with every file the
+// starter needs, the packed story and sayings among them. Throws
+// StarterExists, changing nothing, when dir holds a game already; other
+// failures throw std::runtime_error. Returns the paths written, below dir.
+std::vector<std::string> MakeStarter(const std::string& dir);
+
+}  // namespace mkdata
