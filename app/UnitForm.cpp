@@ -42,6 +42,10 @@ void TFormMain::MouseUp(platform::MouseButton button, int, int) {
   PntMainMouseUp(button);
 }
 
+void TFormMain::Key(int key, bool keyUp) {
+  if (!keyUp && KeyPressed) KeyPressed(key);
+}
+
 namespace {
 
 std::string KindOf(const std::exception* error) {

@@ -33,6 +33,10 @@ class TFormMain : public TGaleForm {
   void MouseDown(platform::MouseButton button, int x, int y) override;
   void MouseMove(int x, int y) override;
   void MouseUp(platform::MouseButton button, int x, int y) override;
+  void Key(int key, bool keyUp) override;
+
+  // Told each key pressed (its virtual-key code) that the form lets through.
+  std::function<void(int)> KeyPressed;
 
   TPanel PageMain{24, 24, 600, 400, false};
   TPaintBox PntMain;

@@ -40,6 +40,8 @@ class GameScriptHost : public TScriptHost {
   TApplication& app_;
 };
 
+std::unique_ptr<TGaleScript> LoadStoryScript();
+
 [[noreturn]] void ScriptError(const TWordList& args, const std::string& what) {
   const std::string word = args.empty() ? std::string("?") : QuoteForMessage(args[0]);
   throw std::runtime_error(word + ": " + what);
@@ -133,9 +135,23 @@ void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed) {
   Game.TaskTimer = std::make_unique<TGaleTimer>(form);
 
   Game.ScriptHost = std::make_unique<GameScriptHost>(app);
-  Game.StoryScript =
-      std::make_unique<TGaleScript>(*Game.ScriptHost, "dat\\story.dat", ScrambledFiles);
-  TGaleScript& script = *Game.StoryScript;
+  Game.StoryScript = LoadStoryScript();
+
+  Game.SayingList.clear();
+  LoadSayings(*Game.ScriptHost, "dat\\saying.dat", Game.SayingList, ScrambledFiles);
+  ResetSayings();
+
+  CreateSurfaces();
+  Game.TaskTimer->AddTask(GameTick, 50, "");
+  StartTitle();
+}
+
+namespace {
+
+// The story as the game runs it: loaded from its file, its commands registered.
+std::unique_ptr<TGaleScript> LoadStoryScript() {
+  auto loaded = std::make_unique<TGaleScript>(*Game.ScriptHost, "dat\\story.dat", ScrambledFiles);
+  TGaleScript& script = *loaded;
   script.SetBatchLimit(10);
   script.SetBatchHandler(TakeStoryLines);
   script.RegisterCommand("#midi", CmdMidi);
@@ -152,14 +168,34 @@ void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed) {
   script.RegisterCommand("#finalize", CmdFinalize);
   script.RegisterCommand("#saying", CmdSaying);
   script.RegisterCommand("#stopTimer", CmdStopTimer);
+  return loaded;
+}
 
+}  // namespace
+
+std::string ReloadStory(const std::string& label) {
+  if (!Game.ScriptHost) throw std::logic_error("the game is not running");
+  std::unique_ptr<TGaleScript> script = LoadStoryScript();
+  if (script->Pages.empty()) throw std::runtime_error("dat\\story.dat を読めません");
+  Game.StoryScript = std::move(script);
   Game.SayingList.clear();
   LoadSayings(*Game.ScriptHost, "dat\\saying.dat", Game.SayingList, ScrambledFiles);
   ResetSayings();
+  if (Game.Mode != "MAIN") return "";
 
-  CreateSurfaces();
-  Game.TaskTimer->AddTask(GameTick, 50, "");
-  StartTitle();
+  // A label on the story's first line is never found by a jump (the cursor
+  // stands on it), as in the game's own jump to "@start".
+  const TScriptUnit& page = *Game.StoryScript->Pages.back();
+  const auto first = page.Lines.begin() + 1;
+  const auto end = page.Lines.begin() + page.Count;
+  const bool found = IsLabel(label, 1) && std::find(first, end, label) != end;
+  const std::string target = found ? label : std::string("@start");
+  ClearButtons();
+  Game.SubImageCount = 0;
+  Game.MouseHeld = false;
+  Game.StoryScript->JumpToLabel(target);
+  AdvanceStory();
+  return target;
 }
 
 void DoneGame() {
@@ -301,6 +337,9 @@ void TakeStoryLines(const TWordList& lines) {
     Game.StoryLines.at(static_cast<std::size_t>(Game.StoryLineCount)) = line;
     Game.StoryLineCount += 1;
   }
+  // A batch cut short by "#end" is never seen: the game ends first.
+  const bool ended = Game.StoryScript && Game.StoryScript->Ended != 0;
+  if (!lines.empty() && !ended && Game.PassageShown) Game.PassageShown();
 }
 
 void AddSubImage(const std::string& path, std::int32_t x, std::int32_t y) {

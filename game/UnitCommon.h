@@ -133,6 +133,9 @@ struct GameState {
 
   TRandom Random;
   platform::Platform* Machine = nullptr;  // the paint box, beep and audio
+
+  // Told after each passage is taken for showing (author mode).
+  std::function<void()> PassageShown;
 };
 
 // The stored story and sayings are scrambled.
@@ -156,6 +159,12 @@ std::int32_t random(std::int32_t n);
 // midnight (UTC); tests and tools pass their own.
 void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed = std::nullopt);
 void DoneGame();
+// Loads the story and the sayings again from their files. In the story, the
+// game goes back to `label` (to "@start" when the story no longer holds it)
+// and shows that passage, keeping heat, ceiling, clock and vanished captions;
+// on the title it stays there. Returns the label gone to, or "" on the title.
+// Throws, changing nothing, when the story file cannot be loaded.
+std::string ReloadStory(const std::string& label);
 void CreateSurfaces();
 void FreeSurfaces();
 

@@ -95,6 +95,10 @@ void HeadlessPlatform::CreateWindow(const std::string& caption, int clientWidth,
   clientHeight_ = std::max(clientHeight, 0);
 }
 
+void HeadlessPlatform::SetCaption(const std::string& caption) {
+  if (created_) caption_ = caption;
+}
+
 void HeadlessPlatform::OuterSize(int& width, int& height) {
   width = clientWidth_ + borderLeft_ + borderRight_;
   height = clientHeight_ + borderTop_ + borderBottom_;

@@ -83,6 +83,7 @@ class HeadlessPlatform : public Platform {
   // Platform
   std::int32_t Milliseconds() override;
   void CreateWindow(const std::string& caption, int clientWidth, int clientHeight) override;
+  void SetCaption(const std::string& caption) override;
   bool WindowCreated() const override { return created_; }
   void OuterSize(int& width, int& height) override;
   void ScreenSize(int& width, int& height) override;

@@ -71,6 +71,8 @@ class Platform {
   // The one window, created hidden with the given client size.
   virtual void CreateWindow(const std::string& caption, int clientWidth, int clientHeight) = 0;
   virtual bool WindowCreated() const = 0;
+  // Changes the window's caption (UTF-8); before the window exists, nothing.
+  virtual void SetCaption(const std::string& caption) = 0;
   virtual void OuterSize(int& width, int& height) = 0;   // border and caption included
   virtual void ScreenSize(int& width, int& height) = 0;  // the primary display
   virtual void MoveWindow(int left, int top) = 0;        // outer top-left corner

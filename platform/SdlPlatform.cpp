@@ -185,6 +185,10 @@ void SdlPlatform::CreateWindow(const std::string& caption, int clientWidth, int 
   if (!m.window) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
 }
 
+void SdlPlatform::SetCaption(const std::string& caption) {
+  if (impl_->window) SDL_SetWindowTitle(impl_->window, caption.c_str());
+}
+
 bool SdlPlatform::WindowCreated() const {
   return impl_->window != nullptr;
 }

@@ -24,6 +24,7 @@ class SdlPlatform : public Platform {
   // The window is not resizable and has no maximise button. Creating it a
   // second time does nothing.
   void CreateWindow(const std::string& caption, int clientWidth, int clientHeight) override;
+  void SetCaption(const std::string& caption) override;
   bool WindowCreated() const override;
   // Before the window has been mapped some window managers report no border;
   // the outer size is then the client size, and ShowWindow moves the window so

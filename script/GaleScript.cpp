@@ -140,12 +140,14 @@ void TGaleScript::JumpToLabel(const std::string& label) {
   for (std::int32_t i = page->Cursor + 1; i < page->Count; ++i) {
     if (page->Lines.at(static_cast<std::size_t>(i)) == label) {
       page->Cursor = i;
+      CurrentLabel = label;
       return;
     }
   }
   for (std::int32_t i = 0; i < page->Cursor && i < page->Count; ++i) {
     if (page->Lines.at(static_cast<std::size_t>(i)) == label) {
       page->Cursor = i;
+      CurrentLabel = label;
       return;
     }
   }
@@ -230,6 +232,7 @@ std::string TGaleScript::TakeTextLine() {
       return std::string();
     }
     if (entry.empty() || IsLabel(entry, 1)) {
+      if (!entry.empty()) CurrentLabel = entry;
       if (LineCount == 0) continue;
       BlockBreak = 1;
       return std::string();
@@ -253,6 +256,10 @@ std::string TGaleScript::TakeTextLine() {
       continue;
     }
     ++LineCount;
+    if (LineCount == 1) {
+      BatchFirstIndex = following - 1;
+      BatchLabel = CurrentLabel;
+    }
     return entry;
   }
 }

@@ -83,6 +83,13 @@ class TGaleScript {
   std::uint8_t Ended = 0;
   std::uint8_t BlockBreak = 0;
 
+  // Where the story stands, for authors: the label last jumped to or read
+  // past, and of the last batch handed out, the page index of its first line
+  // (-1 before any) and the label it was reached from.
+  std::string CurrentLabel;
+  std::int32_t BatchFirstIndex = -1;
+  std::string BatchLabel;
+
   // The interpreter's inner steps, public for tests and tools.
   std::string NextEntry();
   bool IsAtEnd() const;

@@ -17,6 +17,7 @@ class FakePlatform : public platform::Platform {
   std::int32_t Milliseconds() override { return 0; }
   void CreateWindow(const std::string&, int, int) override {}
   bool WindowCreated() const override { return false; }
+  void SetCaption(const std::string&) override {}
   void OuterSize(int& w, int& h) override { w = h = 0; }
   void ScreenSize(int& w, int& h) override { w = h = 0; }
   void MoveWindow(int, int) override {}

@@ -1,0 +1,41 @@
+// Author mode ("marigold --author"): the game as a story author runs it while
+// writing. Each passage shown names its story line on the error stream and
+// its label in the caption; F5 packs what changed, reloads the story and the
+// sayings and goes back to the passage's label, keeping heat and clock.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+class TFormMain;
+class TApplication;
+
+class TAuthorMode {
+ public:
+  // Reports go to `log`. The game folder is the working folder.
+  explicit TAuthorMode(std::ostream& log);
+
+  // Hooks the mode into a running game: its passages, its keys, its errors.
+  void Attach(TApplication& app, TFormMain& form);
+
+  // Writes "marigold: dat/story.dat:LINE: passage" for the passage just taken
+  // and puts its label into the caption.
+  void PassageShown();
+
+  // The F5 key: packs story.txt and saying.txt where newer than their packed
+  // files, then reloads. A text that cannot be packed is reported with its
+  // line and column and nothing is reloaded. False when nothing was reloaded.
+  bool Reload();
+
+ private:
+  // Packs `text` into `packed` when the text exists and is newer; false
+  // (after reporting) when it cannot be packed.
+  bool PackIfNewer(const std::string& text, const std::string& packed);
+  void ShowCaption(const std::string& label);
+
+  std::ostream& log_;
+  TApplication* app_ = nullptr;
+};
+
+// The virtual-key code of F5.
+constexpr int kReloadKey = 116;
