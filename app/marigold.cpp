@@ -9,7 +9,7 @@
 
 #include "app/Author.h"
 #include "app/UnitForm.h"
-#include "platform/SdlPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "app/Author.h"
-#include "tests/game/game_Fixture.h"
+#include "tests/game/GameFixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/game/game_Fixture.h"
+#include "tests/game/GameFixture.h"
 
 namespace {
 

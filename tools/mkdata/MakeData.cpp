@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "game/BaseFiles.h"
-#include "platform/ImageWrite.h"
+#include "tools/imagewrite/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
 #include "tools/mkdata/Music.h"
 #include "tools/mkdata/Pictures.h"
@@ -67,11 +67,12 @@ std::vector<std::string> WriteDataFolder(const std::string& outDir, const DataFi
   for (const PictureFile& f : PaintPictures(files.pictures)) {
     const Picture& p = f.picture;
     if (f.format == PictureFormat::Jpeg) {
-      platform::WriteJpeg((dat / f.fileName).string(), p.bgr.data(), p.width, p.height, p.Stride(),
-                          92);
+      imagewrite::WriteJpeg((dat / f.fileName).string(), p.bgr.data(), p.width, p.height,
+                            p.Stride(), 92);
       written.push_back(f.fileName);
     } else {
-      write(f.fileName, AsString(platform::EncodeBmp(p.bgr.data(), p.width, p.height, p.Stride())));
+      write(f.fileName,
+            AsString(imagewrite::EncodeBmp(p.bgr.data(), p.width, p.height, p.Stride())));
     }
   }
   write(std::string(basefiles::kDigitStrip), AsString(DrawFontStrip()));
