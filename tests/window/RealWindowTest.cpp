@@ -43,7 +43,8 @@ class Child {
   // `reportFd` is set, the child's descriptor 3 is the write end of a pipe
   // whose read end is returned through it.
   void Start(const std::vector<std::string>& argv, const std::string& dir,
-             const std::vector<std::string>& env, int* reportFd = nullptr) {
+             const std::vector<std::string>& env, int* reportFd = nullptr,
+             const std::string& errorFile = "") {
     int fds[2] = {-1, -1};
     if (reportFd != nullptr && pipe(fds) != 0) FAIL() << "pipe failed";
     pid_ = fork();
@@ -59,6 +60,10 @@ class Child {
       for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
       int null = open("/dev/null", O_WRONLY);
       if (null >= 0) dup2(null, 1);
+      if (!errorFile.empty()) {
+        int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (err >= 0) dup2(err, 2);
+      }
       std::vector<char*> args;
       for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
       args.push_back(nullptr);
@@ -328,6 +333,83 @@ TEST_F(RealWindow, TitleStoryButtonsAndClose) {
   // as the window's close box) ends the program with status 0.
   kill(game.Pid(), SIGTERM);
   EXPECT_EQ(game.Wait(10s), 0);
+}
+
+// The 1-based line of `text` in a UTF-8 file, or 0.
+int LineOf(const fs::path& file, const std::string& text) {
+  std::ifstream in(file);
+  int number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    if (line == text) return number;
+  }
+  return 0;
+}
+
+std::string Slurp(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Author mode on a fresh starter game: each passage names its story line on
+// the error stream; after the story is edited, F5 shows the edited passage
+// from its new line.
+TEST_F(RealWindow, AuthorModeNamesPassageLinesAndReloadsOnF5) {
+  const fs::path dir = fs::temp_directory_path() / ("marigold-author-" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  ASSERT_EQ(
+      std::system(("'" + std::string(MARIGOLD_DAT_TOOL) + "' new '" + dir.string() + "' >/dev/null")
+                      .c_str()),
+      0);
+  const fs::path story = dir / "story.txt";
+  const std::string choiceText = "小道がふたつに分かれている。";
+  const int first = LineOf(story, "ここは、あなたの物語の入り口です。");
+  const int choice = LineOf(story, choiceText);
+  ASSERT_GT(first, 0);
+  ASSERT_GT(choice, first);
+  const fs::path errors = dir / "stderr.txt";
+  game.Start({game_.string(), "--author", dir.string()}, "",
+             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"}, nullptr, errors.string());
+  ASSERT_TRUE(FindPicture()) << "the window never showed its picture";
+
+  // Waits until the error stream holds `text`.
+  auto told = [&](const std::string& text) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      if (Slurp(errors).find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(100ms);
+    }
+    return false;
+  };
+  auto passage = [](int line) {
+    return "marigold: dat/story.dat:" + std::to_string(line) + ": passage\n";
+  };
+  Xdo("mousemove " + At(300, 200) + " click 1");
+  EXPECT_TRUE(told(passage(first))) << Slurp(errors);
+  Xdo("mousemove " + At(300, 200) + " click 1");
+  ASSERT_TRUE(told(passage(choice))) << Slurp(errors);
+  // The first line of the new words runs on to the right of where the old
+  // one ended, over plain sky: dark text pixels appear there.
+  auto inkRightOfOldLine = [&](const Shot& shot) {
+    return Count(shot, 320, 58, 400, 84, [](Rgb p) { return p.r + p.g + p.b < 450; });
+  };
+  std::this_thread::sleep_for(300ms);
+  EXPECT_LT(inkRightOfOldLine(Grab()), 10);
+
+  // The choice passage gets a comment line above it and new words.
+  std::string text = Slurp(story);
+  text.replace(text.find(choiceText), choiceText.size(),
+               "// 書き足した注釈\n道は、いつのまにか三つに分かれていた。");
+  std::ofstream(story, std::ios::binary | std::ios::trunc) << text;
+  fs::last_write_time(story, fs::file_time_type::clock::now() + std::chrono::seconds(2));
+  Xdo("key F5");
+  EXPECT_TRUE(told("marigold: packed story.txt into dat/story.dat\n")) << Slurp(errors);
+  EXPECT_TRUE(told(passage(choice + 1))) << Slurp(errors);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_GT(inkRightOfOldLine(Grab()), 60) << "the edited passage is not on the screen";
+
+  kill(game.Pid(), SIGTERM);
+  EXPECT_EQ(game.Wait(10s), 0);
+  fs::remove_all(dir);
 }
 
 }  // namespace
