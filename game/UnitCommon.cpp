@@ -191,7 +191,8 @@ std::string ReloadStory(const std::string& label) {
   const bool found = IsLabel(label, 1) && std::find(first, end, label) != end;
   const std::string target = found ? label : std::string("@start");
   ClearButtons();
-  Game.SubImageCount = 0;
+  // The passage's own overlays come again when it is gathered again.
+  Game.SubImageCount = std::min(Game.SubImageCount, Game.SubImagesBeforePassage);
   Game.MouseHeld = false;
   Game.StoryScript->JumpToLabel(target);
   AdvanceStory();
@@ -304,6 +305,7 @@ void StartMain() {
 void AdvanceStory() {
   Game.SayingActive = false;
   Game.FontSize = GameState::DefaultFontSize;
+  Game.SubImagesBeforePassage = Game.SubImageCount;
   if (Game.StoryScript) Game.StoryScript->DeliverNext();
 }
 

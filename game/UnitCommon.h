@@ -136,6 +136,8 @@ struct GameState {
 
   // Told after each passage is taken for showing (author mode).
   std::function<void()> PassageShown;
+  // The overlays there were before the passage on screen was gathered.
+  std::int32_t SubImagesBeforePassage = 0;
 };
 
 // The stored story and sayings are scrambled.
@@ -161,7 +163,8 @@ void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed = std::nullopt)
 void DoneGame();
 // Loads the story and the sayings again from their files. In the story, the
 // game goes back to `label` (to "@start" when the story no longer holds it)
-// and shows that passage, keeping heat, ceiling, clock and vanished captions;
+// and shows that passage, keeping heat, ceiling, clock, vanished captions and
+// the overlays from before the passage;
 // on the title it stays there. Returns the label gone to, or "" on the title.
 // Throws, changing nothing, when the story file cannot be loaded.
 std::string ReloadStory(const std::string& label);

@@ -102,6 +102,20 @@ TEST_F(ReloadTest, ReloadClearsTheChoiceAndKeepsTheOldStoryWhenTheFileIsGone) {
   EXPECT_EQ(Shown(), std::vector<std::string>{"changed"});
 }
 
+TEST_F(ReloadTest, OverlaysFromBeforeThePassageStayThePassagesOwnComeOnce) {
+  WriteStory({"@start", "#imagesub sandclock.bmp 10 10", "one", "", "@second",
+              "#imagesub sandclock.bmp 20 20", "two", ""});
+  Boot();
+  StartMain();
+  AdvanceStory();
+  ASSERT_EQ(Game.SubImageCount, 2);
+  for (int reload = 0; reload < 12; ++reload) {
+    EXPECT_EQ(ReloadStory("@second"), "@second");
+    EXPECT_EQ(Game.SubImageCount, 2) << "reload " << reload;
+  }
+  EXPECT_EQ(Game.SubImages[1].X, 20);
+}
+
 TEST_F(ReloadTest, OnTheTitleReloadStaysThere) {
   WriteStory({"@start", "a", ""});
   Boot();
