@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/GaleForm.h"
+#include "game/Frame.h"
 
 namespace platform {
 class Platform;
@@ -38,7 +39,7 @@ class TFormMain : public TGaleForm {
   // Told each key pressed (its virtual-key code) that the form lets through.
   std::function<void(int)> KeyPressed;
 
-  TPanel PageMain{24, 24, 600, 400, false};
+  TPanel PageMain{24, 24, kFrameWidth, kFrameHeight, false};
   TPaintBox PntMain;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "game/StoryCommands.h"
 #include "platform/Encoding.h"
 #include "script/GaleScript.h"
 #include "script/GaleUtility.h"
@@ -69,11 +70,6 @@ class TraceHost : public TScriptHost {
  private:
   const FileReader& reader_;
 };
-
-// The command words the game registers, in its order.
-const char* const kGameCommands[] = {
-    "#midi",     "#wave",   "#waveByLoop", "#image",        "#font",     "#button", "#heatyJump",
-    "#imagesub", "#heatUp", "#heatSpark",  "#vanishButton", "#finalize", "#saying", "#stopTimer"};
 
 std::string JsonWords(const TWordList& words) {
   std::string out = "[";
@@ -174,26 +170,32 @@ TraceResult Trace(const std::string& gameName, const TraceOptions& options, std:
   TWordList batch;
   std::vector<std::pair<std::string, std::string>> buttons;  // caption, target
   std::vector<std::string> vanished;
-  script.SetBatchLimit(10);
+  script.SetBatchLimit(story::kMaxStoryLines);
   script.SetBatchHandler([&](const TWordList& lines) { batch = lines; });
-  for (const char* name : kGameCommands) {
-    script.RegisterCommand(name, [&](const TWordList& words) {
+  for (const story::Command& command : story::kCommands) {
+    script.RegisterCommand(std::string(command.word), [&, id = command.id](const TWordList& words) {
       commands.push_back(words);
-      const std::string& word = words.front();
-      if (SameTextIgnoringCase(word, "#button") && words.size() >= 6) {
-        // As the game adds it: a vanished caption shows no button.
-        if (std::find(vanished.begin(), vanished.end(), words[1]) == vanished.end()) {
-          buttons.emplace_back(words[1], words[5]);
-        }
-      } else if (SameTextIgnoringCase(word, "#vanishButton") && words.size() >= 2) {
-        vanished.push_back(words[1]);
-      } else if (SameTextIgnoringCase(word, "#heatyJump")) {
-        for (std::size_t i = 0; 2 + 2 * i < words.size(); ++i) {
-          if (StrToInt(words[1 + 2 * i]) <= options.heat) {
-            script.JumpToLabel(words[2 + 2 * i]);
-            break;
+      switch (id) {
+        case story::Id::Button:
+          // As the game adds it: a vanished caption shows no button.
+          if (words.size() > story::Of(story::Id::Button).required &&
+              std::find(vanished.begin(), vanished.end(), words[1]) == vanished.end()) {
+            buttons.emplace_back(words[1], words[5]);
           }
-        }
+          break;
+        case story::Id::VanishButton:
+          if (words.size() >= 2) vanished.push_back(words[1]);
+          break;
+        case story::Id::HeatyJump:
+          for (std::size_t i = 0; 2 + 2 * i < words.size(); ++i) {
+            if (StrToInt(words[1 + 2 * i]) <= options.heat) {
+              script.JumpToLabel(words[2 + 2 * i]);
+              break;
+            }
+          }
+          break;
+        default:
+          break;
       }
     });
   }
@@ -243,7 +245,7 @@ TraceResult Trace(const std::string& gameName, const TraceOptions& options, std:
       break;
     }
     const std::string& target = buttons[static_cast<std::size_t>(pick - 1)].second;
-    if (target != "THROUGH") script.JumpToLabel(target);
+    if (target != story::kThroughTarget) script.JumpToLabel(target);
   }
   result.ended = script.Ended != 0;
   result.beeps = host.beeps;

@@ -12,6 +12,7 @@
 #include "platform/Encoding.h"
 #include "platform/Files.h"
 #include "tools/marigold-dat/DatFile.h"
+#include "tools/marigold-dat/Graph.h"
 #include "tools/marigold-dat/Lint.h"
 #include "tools/marigold-dat/New.h"
 
@@ -27,6 +28,8 @@ const char kUsage[] =
     "       marigold-dat lint PATH [--plain]  check a story for the traps the game\n"
     "                                     leaves for authors\n"
     "       marigold-dat new DIR          a playable starter game to begin from\n"
+    "       marigold-dat graph STORY [--plain] [--svg OUT]  the story's labels and the\n"
+    "                                     ways between them, for Graphviz\n"
     "IN and OUT may be '-' for standard input and output.\n";
 
 const char kPackUsage[] =
@@ -211,5 +214,6 @@ int main(int argc, char** argv) {
   if (command == "trace") return TraceCommand(args);
   if (command == "lint") return lint::RunLint(args, std::cout, std::cerr);
   if (command == "new") return mgdat::RunNew(args, std::cout, std::cerr);
+  if (command == "graph") return graph::RunGraph(args, std::cout, std::cerr);
   return Usage(kUsage);
 }

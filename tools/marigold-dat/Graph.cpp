@@ -1,0 +1,286 @@
+#include "tools/marigold-dat/Graph.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <tuple>
+
+#include "game/StoryCommands.h"
+#include "platform/Encoding.h"
+#include "script/GaleScript.h"
+#include "script/GaleUtility.h"
+#include "tools/marigold-dat/Lint.h"
+
+extern char** environ;
+
+namespace graph {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kUsage[] =
+    "usage: marigold-dat graph STORY [--plain] [--svg OUT]\n"
+    "Prints the story as a Graphviz graph: a node per label, an edge for each #goto,\n"
+    "each button (its caption), each #heatyJump branch (its threshold), reading on\n"
+    "into the next label (dashed) and the game's own jumps (dotted: the title to\n"
+    "@start, the clock to @gameover, the end of the sayings to @sayend). STORY is a\n"
+    "scrambled .dat, or UTF-8 text with --plain. --svg OUT renders it with Graphviz's\n"
+    "dot into OUT instead.\n";
+
+std::string Utf8(const std::string& cp932) {
+  return platform::Cp932ToUtf8(cp932);
+}
+
+// A Graphviz string: quoted, with quotes and backslashes escaped.
+std::string Quote(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c == '\n' ? ' ' : c;
+  }
+  return out + "\"";
+}
+
+bool IsNumber(const std::string& word) {
+  try {
+    StrToInt(word);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+class Builder {
+ public:
+  StoryGraph Build(const std::vector<std::string>& lines) {
+    // The last line is never run.
+    const std::size_t runnable = lines.empty() ? 0 : lines.size() - 1;
+    for (std::size_t i = 0; i < runnable; ++i) Take(StoredEntry(lines[i]));
+    for (const std::string& label : seen_) {
+      if (label == "@start") Add({kTitleNode, label, "click", Edge::Style::kGame});
+      if (label == "@gameover") Add({kClockNode, label, "time out", Edge::Style::kGame});
+    }
+    return std::move(graph_);
+  }
+
+ private:
+  void Add(Edge edge) {
+    if (known_.insert(edge).second) graph_.edges.push_back(std::move(edge));
+  }
+
+  void Jump(const std::string& to, const std::string& caption,
+            Edge::Style style = Edge::Style::kJump) {
+    if (open_) Add({section_, Utf8(to), caption, style});
+  }
+
+  // The passage gathered so far ends; one that waits for buttons, none of
+  // them reading on, leaves no way to what follows.
+  void ClosePassage() {
+    if (buttons_ > 0 && !through_) open_ = false;
+    buttons_ = 0;
+    through_ = false;
+    lines_ = 0;
+  }
+
+  void Take(const std::string& stored) {
+    TWordList words;
+    switch (ClassifyEntry(stored, words)) {
+      case TEntryKind::Empty:
+        if (lines_ > 0) ClosePassage();
+        return;
+      case TEntryKind::Label: {
+        ClosePassage();
+        const std::string label = Utf8(words.front());
+        if (open_ && !section_.empty()) Add({section_, label, "", Edge::Style::kReadOn});
+        if (std::find(seen_.begin(), seen_.end(), label) == seen_.end()) {
+          seen_.push_back(label);
+          graph_.labels.push_back(label);
+        }
+        section_ = label;
+        open_ = true;
+        return;
+      }
+      case TEntryKind::End:
+        open_ = false;
+        return;
+      case TEntryKind::Goto:
+        if (words.size() >= 2) Jump(words[1], "");
+        open_ = false;
+        return;
+      case TEntryKind::Other:
+        break;
+    }
+    const story::Command* command = story::Find(words.front());
+    if (command == nullptr) {
+      if (++lines_ == story::kMaxStoryLines) ClosePassage();
+      return;
+    }
+    switch (command->id) {
+      case story::Id::Button:
+        if (words.size() < 6) return;
+        ++buttons_;
+        if (words[5] == story::kThroughTarget) {
+          through_ = true;
+        } else {
+          Jump(words[5], Utf8(words[1]));
+        }
+        return;
+      case story::Id::HeatyJump: {
+        bool always = false;
+        for (std::size_t i = 1; i + 1 < words.size(); i += 2) {
+          Jump(words[i + 1], "heat >= " + words[i]);
+          // The heat is never below 0: such a threshold is always reached.
+          if (IsNumber(words[i]) && StrToInt(words[i]) <= 0) always = true;
+        }
+        if (always) open_ = false;
+        return;
+      }
+      case story::Id::Saying:
+        Jump("@sayend", "sayings end", Edge::Style::kGame);
+        return;
+      default:
+        return;
+    }
+  }
+
+  StoryGraph graph_;
+  std::set<Edge> known_;
+  std::vector<std::string> seen_;
+  std::string section_;  // the label whose passages are read (UTF-8); "" before the first
+  bool open_ = true;     // the story can reach the entry being read
+  int buttons_ = 0;
+  bool through_ = false;
+  int lines_ = 0;
+};
+
+const char* StyleName(Edge::Style style) {
+  switch (style) {
+    case Edge::Style::kJump:
+      return "solid";
+    case Edge::Style::kReadOn:
+      return "dashed";
+    case Edge::Style::kGame:
+      return "dotted";
+  }
+  return "solid";
+}
+
+// Runs dot on the graph text; an error message, or nothing on success.
+std::optional<std::string> RenderSvg(const std::string& dot, const std::string& out) {
+  const fs::path input =
+      fs::temp_directory_path() / ("marigold-graph-" + std::to_string(getpid()) + ".dot");
+  {
+    std::ofstream file(input, std::ios::binary);
+    file << dot;
+    if (!file) return "cannot write " + input.string();
+  }
+  std::vector<std::string> words{"dot", "-Tsvg", "-o", out, input.string()};
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  const int started = posix_spawnp(&child, "dot", nullptr, nullptr, argv.data(), environ);
+  int status = 0;
+  if (started == 0) waitpid(child, &status, 0);
+  std::error_code ignored;
+  fs::remove(input, ignored);
+  if (started != 0) {
+    return "cannot run Graphviz's dot (Debian package graphviz; scripts/setup installs it)";
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "dot failed to write " + out;
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool Edge::operator<(const Edge& other) const {
+  return std::tie(from, to, caption, style) <
+         std::tie(other.from, other.to, other.caption, other.style);
+}
+
+StoryGraph BuildGraph(const std::vector<std::string>& lines) {
+  return Builder().Build(lines);
+}
+
+std::string ToDot(const StoryGraph& graph) {
+  std::string dot =
+      "digraph story {\n"
+      "  node [shape=box, style=rounded, fontname=\"IPAGothic\"];\n"
+      "  edge [fontname=\"IPAGothic\", fontsize=11];\n";
+  std::set<std::string> drawn;
+  for (const std::string& label : graph.labels) {
+    dot += "  " + Quote(label) + ";\n";
+    drawn.insert(label);
+  }
+  for (const Edge& edge : graph.edges) {
+    for (const std::string& node : {edge.from, edge.to}) {
+      if (!drawn.insert(node).second) continue;
+      if (node == kTitleNode || node == kClockNode) {
+        dot += "  " + Quote(node) + " [shape=plaintext];\n";
+      } else {
+        dot += "  " + Quote(node) + " [color=red, fontcolor=red, label=" +
+               Quote(node + " (missing)") + "];\n";
+      }
+    }
+  }
+  for (const Edge& edge : graph.edges) {
+    dot += "  " + Quote(edge.from) + " -> " + Quote(edge.to) + " [";
+    if (!edge.caption.empty()) dot += "label=" + Quote(edge.caption) + ", ";
+    dot += "style=" + std::string(StyleName(edge.style)) + "];\n";
+  }
+  return dot + "}\n";
+}
+
+int RunGraph(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::optional<std::string> story;
+  std::optional<std::string> svg;
+  bool plain = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      out << kUsage;
+      return 0;
+    }
+    if (arg == "--plain") {
+      plain = true;
+    } else if (arg == "--svg" && i + 1 < args.size()) {
+      svg = args[++i];
+    } else if (arg.empty() || arg[0] == '-' || story) {
+      err << kUsage;
+      return 2;
+    } else {
+      story = arg;
+    }
+  }
+  if (!story) {
+    err << kUsage;
+    return 2;
+  }
+  std::string dot;
+  try {
+    std::vector<lint::Diagnostic> problems;  // bytes the game cannot read: lint's business
+    dot = ToDot(BuildGraph(lint::ReadStoryLines(*story, plain, problems)));
+  } catch (const std::exception& e) {
+    err << "marigold-dat: " << *story << ": " << e.what() << "\n";
+    return 1;
+  }
+  if (!svg) {
+    out << dot;
+    return out ? 0 : 1;
+  }
+  if (const auto failure = RenderSvg(dot, *svg)) {
+    err << "marigold-dat: " << *failure << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace graph
