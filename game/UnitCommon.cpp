@@ -305,7 +305,7 @@ void HandleClick(std::int32_t x, std::int32_t y) {
     return;
   }
   if (Game.Mode != "MAIN") return;
-  if (Game.GaugeActive && x >= 350 && y < 50) {
+  if (Game.GaugeActive && x >= kGaugeLeft && y < kGaugeBottom) {
     HeatClick();
     return;
   }
@@ -532,10 +532,8 @@ void CmdButton(const TWordList& args) {
   if (caption.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
     ScriptError(args, "キャプションが長すぎます");
   }
-  const auto length = static_cast<std::int32_t>(caption.size());
-  const std::int32_t right = CheckedAdd(CheckedAdd(CheckedMul(length, size) / 2, x), 20);
-  const std::int32_t bottom = CheckedAdd(CheckedAdd(y, size), 20);
-  AddButton(caption, size, x, y, right, bottom, target);
+  const ButtonBox box = LayOutButton(static_cast<std::int32_t>(caption.size()), size, x, y);
+  AddButton(caption, size, box.left, box.top, box.right, box.bottom, target);
 }
 
 void CmdHeatyJump(const TWordList& args) {

@@ -84,9 +84,9 @@ class Builder {
   // The passage gathered so far ends; one that waits for buttons, none of
   // them reading on, leaves no way to what follows.
   void ClosePassage() {
-    if (buttons_ > 0 && !through_) open_ = false;
+    if (buttons_ > 0 && !readsOn_) open_ = false;
     buttons_ = 0;
-    through_ = false;
+    readsOn_ = false;
     lines_ = 0;
   }
 
@@ -99,7 +99,8 @@ class Builder {
       case TEntryKind::Label: {
         ClosePassage();
         const std::string label = Utf8(words.front());
-        if (open_ && !section_.empty()) Add({section_, label, "", Edge::Style::kReadOn});
+        if (open_ && !section_.empty()) Add({section_, label, through_, Edge::Style::kReadOn});
+        through_.clear();
         if (std::find(seen_.begin(), seen_.end(), label) == seen_.end()) {
           seen_.push_back(label);
           graph_.labels.push_back(label);
@@ -128,7 +129,8 @@ class Builder {
         if (words.size() < 6) return;
         ++buttons_;
         if (words[5] == story::kThroughTarget) {
-          through_ = true;
+          through_ = Utf8(words[1]);
+          readsOn_ = true;
         } else {
           Jump(words[5], Utf8(words[1]));
         }
@@ -157,7 +159,8 @@ class Builder {
   std::string section_;  // the label whose passages are read (UTF-8); "" before the first
   bool open_ = true;     // the story can reach the entry being read
   int buttons_ = 0;
-  bool through_ = false;
+  bool readsOn_ = false;  // a button of the passage reads on
+  std::string through_;   // the caption of a button that reads on, since the last label
   int lines_ = 0;
 };
 
@@ -226,8 +229,8 @@ std::string ToDot(const StoryGraph& graph) {
       if (node == kTitleNode || node == kClockNode) {
         dot += "  " + Quote(node) + " [shape=plaintext];\n";
       } else {
-        dot += "  " + Quote(node) + " [color=red, fontcolor=red, label=" +
-               Quote(node + " (missing)") + "];\n";
+        dot += "  " + Quote(node) +
+               " [color=red, fontcolor=red, label=" + Quote(node + " (missing)") + "];\n";
       }
     }
   }

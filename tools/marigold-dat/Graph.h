@@ -29,7 +29,8 @@ inline constexpr const char* kClockNode = "(clock runs out)";
 
 // The graph of a story given as its CP932 lines: an edge for each #goto, each
 // button (its caption), each #heatyJump branch ("heat >= N"), reading on from
-// a label's passages into the next label (when the way there is open), and
+// a label's passages into the next label (when the way there is open; labelled
+// with the caption of the button that reads on, if one does), and
 // the game's own jumps: the title's click to "@start", the clock to
 // "@gameover", the end of the sayings to "@sayend" from each label whose
 // passages show them. The file's last line is never run and adds nothing.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -12,6 +13,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "game/BaseFiles.h"
 #include "game/Frame.h"
 #include "game/StoryCommands.h"
 #include "gfx/GaleBmp.h"
@@ -186,7 +188,21 @@ struct PictureInfo {
   bool loaded = false;
   std::string error;                          // UTF-8 message when loading failed
   std::optional<std::pair<int, int>> marker;  // column and row of the first pure blue pixel
+  TPixel key{};                               // its top-left pixel: an overlay's see-through colour
+  int fringe = 0;                             // pixels near the key colour but not it
+  std::pair<int, int> firstFringe{0, 0};      // the first of them, row by row
 };
+
+// How many levels a channel may lie off an overlay's see-through colour
+// before a pixel no longer reads as an antialiased edge left against it.
+constexpr int kFringeLevels = 4;
+
+bool NearButNotKey(const TPixel& p, const TPixel& key) {
+  if (SameColor(p, key)) return false;
+  auto off = [](std::uint8_t a, std::uint8_t b) { return std::abs(int{a} - int{b}); };
+  return off(p.b, key.b) <= kFringeLevels && off(p.g, key.g) <= kFringeLevels &&
+         off(p.r, key.r) <= kFringeLevels;
+}
 
 PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
   PictureInfo info;
@@ -205,6 +221,16 @@ PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
     return info;
   }
   info.loaded = true;
+  if (picture.Width() > 0 && picture.Height() > 0) {
+    info.key = reinterpret_cast<const TPixel*>(picture.Rows[0])[0];
+    for (int y = 0; y < picture.Height(); ++y) {
+      const auto* row = reinterpret_cast<const TPixel*>(picture.Rows[y]);
+      for (int x = 0; x < picture.Width(); ++x) {
+        if (!NearButNotKey(row[x], info.key)) continue;
+        if (info.fringe++ == 0) info.firstFringe = {x, y};
+      }
+    }
+  }
   const int rows = std::min(picture.Height(), kFrameHeight);
   const int columns = std::min(picture.Width(), kFrameWidth);
   for (int y = 0; y < rows && !info.marker; ++y) {
@@ -536,6 +562,7 @@ class Checker {
     int fontSize = kDefaultFontSize;
     std::vector<int> textLines;
     textOrigin_ = {0, 0};
+    bool originSet = false;  // a picture with a marker came before
     auto close = [&] {
       MeasureLines(textLines, fontSize);
       textLines.clear();
@@ -557,10 +584,29 @@ class Checker {
           if (++lineCount == kMaxStoryLines) close();
           break;
         case Kind::kEnd:
+          if (lineCount > 0) {
+            Report(LineOf(i), Severity::kWarning,
+                   "#end ends the game on the click that would show the passage above (from "
+                   "line " +
+                       std::to_string(LineOf(textLines.front())) +
+                       "), so its text is never seen: put an empty line before #end");
+          }
+          close();
+          break;
         case Kind::kGoto:
           close();
           break;
         case Kind::kCommand:
+          if (Runs(entry, story::Id::HeatyJump) && lineCount > 0) {
+            Report(LineOf(i), Severity::kWarning,
+                   "#heatyJump after text of its own passage (from line " +
+                       std::to_string(LineOf(textLines.front())) +
+                       "): the jump is decided as that passage appears, before the player "
+                       "could heat up while reading it; put an empty line before #heatyJump so "
+                       "that it runs on the click that leaves the passage");
+          }
+          if (Runs(entry, story::Id::Button)) CheckButtonCorners(i);
+          if (Runs(entry, story::Id::ImageSub)) CheckFringe(i);
           if (PerPassage(entry.command->limit)) {
             TakePlace(LineOf(i), *entry.command, platform::Cp932ToUtf8(entry.words.front()));
           }
@@ -569,16 +615,83 @@ class Checker {
               fontSize = StrToInt(entry.words[1]);
             }
           } else if (Runs(entry, story::Id::Image) && entry.words.size() >= 2) {
-            const Lookup lookup = FindDataFile(folder_, entry.words[1]);
-            auto cached = pictures_.find(lookup.path);
-            if (lookup.found && cached != pictures_.end() && cached->second.marker) {
-              textOrigin_ = *cached->second.marker;
+            const PictureInfo* info = Picture(entry.words[1]);
+            if (info != nullptr && info->marker) {
+              textOrigin_ = *info->marker;
+              originSet = true;
+            } else if (info != nullptr && info->loaded && !originSet) {
+              Report(LineOf(i), Severity::kWarning,
+                     Show("dat\\" + entry.words[1]) +
+                         " has no marker pixel (pure blue, 0,0,255) and no earlier picture "
+                         "placed the text: the story text starts at 0,0");
             }
           }
           break;
       }
     }
     close();
+  }
+
+  // What was read of a picture the story names, or nullptr when it was not
+  // found or not read.
+  const PictureInfo* Picture(const std::string& name) const {
+    const Lookup lookup = FindDataFile(folder_, name);
+    if (!lookup.found) return nullptr;
+    auto cached = pictures_.find(lookup.path);
+    return cached == pictures_.end() ? nullptr : &cached->second;
+  }
+
+  // The corners the game keeps for itself: a box reaching into them is
+  // reported on `line`.
+  void CheckCorners(int line, const std::string& what, long top, long right, long bottom) {
+    if (right >= kGaugeLeft && top < kGaugeBottom) {
+      Report(line, Severity::kWarning,
+             what + " reaches into the heat gauge's corner (x >= " + std::to_string(kGaugeLeft) +
+                 ", y < " + std::to_string(kGaugeBottom) + "): clicks there go to the gauge");
+    }
+    if (right >= kClockLeft && bottom >= kClockTop) {
+      Report(line, Severity::kWarning,
+             what + " reaches into the clock's corner (x >= " + std::to_string(kClockLeft) +
+                 ", y >= " + std::to_string(kClockTop) + "): the clock is drawn over it");
+    }
+  }
+
+  void CheckButtonCorners(int index) {
+    const TWordList& words = entries_[index].words;
+    const story::Command& button = story::Of(story::Id::Button);
+    if (words.size() <= button.required) return;
+    for (std::size_t i = 2; i <= 4; ++i) {
+      if (!IsInteger(words[i])) return;  // reported by the argument check
+    }
+    try {
+      const ButtonBox box =
+          LayOutButton(static_cast<std::int32_t>(words[1].size()), StrToInt(words[2]),
+                       StrToInt(words[3]), StrToInt(words[4]));
+      CheckCorners(LineOf(index),
+                   "the button " + Show(words[1]) + " (" + std::to_string(box.left) + "," +
+                       std::to_string(box.top) + " to " + std::to_string(box.right) + "," +
+                       std::to_string(box.bottom) + ")",
+                   box.top, box.right, box.bottom);
+    } catch (const std::exception&) {
+      // A box past the 32-bit range stops the game; the number checks say so.
+    }
+  }
+
+  void CheckFringe(int index) {
+    const TWordList& words = entries_[index].words;
+    if (words.size() < 2) return;
+    const PictureInfo* info = Picture(words[1]);
+    if (info == nullptr || info->fringe == 0) return;
+    const auto [x, y] = info->firstFringe;
+    Report(LineOf(index), Severity::kWarning,
+           Show("dat\\" + words[1]) + ": " + std::to_string(info->fringe) + " pixels come within " +
+               std::to_string(kFringeLevels) + " levels of its see-through colour (" +
+               std::to_string(info->key.r) + "," + std::to_string(info->key.g) + "," +
+               std::to_string(info->key.b) +
+               ", its top-left pixel) without equalling it, the first at " + std::to_string(x) +
+               "," + std::to_string(y) +
+               ": they show as a fringe (an antialiased or compressed edge); paint the "
+               "see-through parts in exactly that colour");
   }
 
   void MeasureLines(const std::vector<int>& indices, int fontSize) {
@@ -605,7 +718,9 @@ class Checker {
                    "-pixel picture");
       }
       // Lines stand a gap apart from the marker's row down.
-      const long bottom = y + static_cast<long>(k) * (fontSize + kLineGap) + fontSize + kTextJitter;
+      const long top = y + static_cast<long>(k) * (fontSize + kLineGap);
+      const long bottom = top + fontSize + kTextJitter;
+      CheckCorners(LineOf(i), "the line", top, x + width + kTextJitter, bottom);
       if (bottom > kFrameHeight) {
         Report(LineOf(i), Severity::kWarning,
                "line " + std::to_string(k + 1) + " of its passage reaches down to y " +
@@ -782,11 +897,49 @@ const char* SeverityWord(Severity severity) {
 }
 
 const char kUsage[] =
-    "usage: marigold-dat lint PATH [--plain]\n"
+    "usage: marigold-dat lint PATH [--plain] [--data GAMEDIR]\n"
     "Checks a story script. PATH is a scrambled story .dat whose pictures, music and\n"
-    "sounds lie in its folder; with --plain it is plain UTF-8 text.\n"
-    "Prints file:line: error|warning|info: message; exit status 1 when there is an\n"
-    "error, 0 otherwise, 2 on bad usage.\n";
+    "sounds lie in its folder; with --plain it is plain UTF-8 text, checked against\n"
+    "the dat/ folder beside it when there is one. --data names the game folder whose\n"
+    "dat/ holds them. The base files the game loads by name are checked there too.\n"
+    "Prints file:line: error|warning|info: message and one summary line; exit status\n"
+    "1 when there is an error, 0 otherwise, 2 on bad usage.\n";
+
+// The data folder of a story: --data's dat/ (or the folder itself when it
+// holds none), else the story's own folder, or for a plain draft the dat/
+// beside it when there is one.
+fs::path DataFolderOf(const fs::path& story, bool plain,
+                      const std::optional<fs::path>& gameFolder) {
+  std::error_code ec;
+  if (gameFolder) {
+    return fs::is_directory(*gameFolder / "dat", ec) ? *gameFolder / "dat" : *gameFolder;
+  }
+  fs::path folder = story.parent_path();
+  if (folder.empty()) folder = ".";
+  if (plain && fs::is_directory(folder / "dat", ec)) return folder / "dat";
+  return folder;
+}
+
+// Lines, labels and pictures of a story, for the summary.
+void CountStory(const std::vector<std::string>& lines, Result& result) {
+  std::set<std::string> labels;
+  std::set<std::string> pictures;
+  for (const std::string& line : lines) {
+    TWordList words;
+    const TEntryKind kind = ClassifyEntry(StoredEntry(line), words);
+    if (kind == TEntryKind::Label) labels.insert(words.front());
+    if (kind != TEntryKind::Other) continue;
+    const story::Command* command = story::Find(words.front());
+    if (command != nullptr && command->picture && words.size() >= 2) pictures.insert(words[1]);
+  }
+  result.lines = static_cast<int>(lines.size());
+  result.labels = static_cast<int>(labels.size());
+  result.pictures = static_cast<int>(pictures.size());
+}
+
+std::string Counted(int n, const std::string& one) {
+  return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+}
 
 }  // namespace
 
@@ -855,6 +1008,22 @@ Options MachineOptions() {
   return options;
 }
 
+namespace {
+
+// A story that reads as plain text was most likely given without --plain.
+void AddPlainHint(const fs::path& path, std::vector<Diagnostic>& diagnostics) {
+  for (const std::string& line : ReadLines(ReadBytes(path))) {
+    if (NormaliseWords(line).front() == "@start") {
+      diagnostics.push_back({1, Severity::kInfo,
+                             "the file holds \"@start\" unscrambled: it looks like plain "
+                             "text; check it with --plain"});
+      return;
+    }
+  }
+}
+
+}  // namespace
+
 std::vector<Diagnostic> LintFile(const fs::path& path, bool plain, const Options& options) {
   std::vector<Diagnostic> diagnostics;
   const std::vector<std::string> lines = ReadStoryLines(path, plain, diagnostics);
@@ -862,20 +1031,55 @@ std::vector<Diagnostic> LintFile(const fs::path& path, bool plain, const Options
   if (folder.empty()) folder = ".";
   std::vector<Diagnostic> found = CheckStory(lines, folder, options);
   diagnostics.insert(diagnostics.end(), found.begin(), found.end());
-  if (!plain) {
-    // A story that reads as plain text was most likely given without --plain.
-    for (const std::string& line : ReadLines(ReadBytes(path))) {
-      if (NormaliseWords(line).front() == "@start") {
-        diagnostics.push_back({1, Severity::kInfo,
-                               "the file holds \"@start\" unscrambled: it looks like plain "
-                               "text; check it with --plain"});
-        break;
-      }
-    }
-  }
+  if (!plain) AddPlainHint(path, diagnostics);
   std::stable_sort(diagnostics.begin(), diagnostics.end(),
                    [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
   return diagnostics;
+}
+
+std::vector<Diagnostic> CheckBaseFiles(const fs::path& dataFolder, bool draft,
+                                       const std::string& storyName) {
+  std::vector<Diagnostic> missing;
+  for (const basefiles::BaseFile& base : basefiles::kBaseFiles) {
+    const std::string name(base.name);
+    // A draft is packed later; a packed story is the file being checked.
+    if (base.packedText && (draft || name == storyName)) continue;
+    if (FindDataFile(dataFolder, name).found) continue;
+    missing.push_back({1, Severity::kError,
+                       "the base file " + name + " is missing from " + dataFolder.string() + ": " +
+                           std::string(base.purpose) +
+                           " (\"marigold-dat new\" makes a game with every base file)"});
+  }
+  return missing;
+}
+
+Result LintStory(const fs::path& path, bool plain, const std::optional<fs::path>& gameFolder,
+                 const Options& options) {
+  Result result;
+  result.dataFolder = DataFolderOf(path, plain, gameFolder);
+  std::vector<Diagnostic> problems;
+  const std::vector<std::string> lines = ReadStoryLines(path, plain, problems);
+  CountStory(lines, result);
+  result.diagnostics = CheckBaseFiles(result.dataFolder, plain, path.filename().string());
+  result.diagnostics.insert(result.diagnostics.end(), problems.begin(), problems.end());
+  std::vector<Diagnostic> found = CheckStory(lines, result.dataFolder, options);
+  result.diagnostics.insert(result.diagnostics.end(), found.begin(), found.end());
+  if (!plain) AddPlainHint(path, result.diagnostics);
+  std::stable_sort(result.diagnostics.begin(), result.diagnostics.end(),
+                   [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+  return result;
+}
+
+std::string Summary(const std::string& file, const Result& result) {
+  int errors = 0;
+  int warnings = 0;
+  for (const Diagnostic& d : result.diagnostics) {
+    errors += d.severity == Severity::kError ? 1 : 0;
+    warnings += d.severity == Severity::kWarning ? 1 : 0;
+  }
+  return file + ": " + Counted(errors, "error") + ", " + Counted(warnings, "warning") + "; " +
+         Counted(result.lines, "line") + ", " + Counted(result.labels, "label") + ", " +
+         Counted(result.pictures, "picture") + "; data folder " + result.dataFolder.string();
 }
 
 std::string FormatDiagnostic(const std::string& file, const Diagnostic& diagnostic) {
@@ -885,14 +1089,18 @@ std::string FormatDiagnostic(const std::string& file, const Diagnostic& diagnost
 
 int RunLint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::optional<std::string> path;
+  std::optional<fs::path> gameFolder;
   bool plain = false;
-  for (const std::string& arg : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       out << kUsage;
       return 0;
     }
     if (arg == "--plain") {
       plain = true;
+    } else if (arg == "--data" && i + 1 < args.size()) {
+      gameFolder = args[++i];
     } else if (!arg.empty() && arg[0] == '-') {
       err << "marigold-dat lint: unknown option " << arg << "\n" << kUsage;
       return 2;
@@ -907,18 +1115,23 @@ int RunLint(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     err << kUsage;
     return 2;
   }
-  std::vector<Diagnostic> diagnostics;
+  if (gameFolder && !fs::is_directory(*gameFolder)) {
+    err << "marigold-dat lint: " << gameFolder->string() << ": no such folder\n";
+    return 2;
+  }
+  Result result;
   try {
-    diagnostics = LintFile(*path, plain, MachineOptions());
+    result = LintStory(*path, plain, gameFolder, MachineOptions());
   } catch (const std::exception& e) {
     err << "marigold-dat lint: " << e.what() << "\n";
     return 2;
   }
   bool failed = false;
-  for (const Diagnostic& diagnostic : diagnostics) {
+  for (const Diagnostic& diagnostic : result.diagnostics) {
     out << FormatDiagnostic(*path, diagnostic) << "\n";
     failed = failed || diagnostic.severity == Severity::kError;
   }
+  out << Summary(*path, result) << "\n";
   return failed ? 1 : 0;
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,33 @@ Options MachineOptions();
 // ReadStoryLines and CheckStory for one file, its folder being the data folder.
 std::vector<Diagnostic> LintFile(const std::filesystem::path& path, bool plain,
                                  const Options& options = {});
+
+// What one run of the checker found, and what it looked at.
+struct Result {
+  std::vector<Diagnostic> diagnostics;  // sorted by line
+  std::filesystem::path dataFolder;     // where the pictures, music and sounds were looked for
+  int lines = 0;                        // lines of the story file
+  int labels = 0;                       // distinct labels
+  int pictures = 0;                     // distinct pictures named by #image and #imagesub
+};
+
+// The base files the game loads by name, each missing one an error on line 1.
+// A draft (plain text) is packed later: story.dat and saying.dat are not
+// asked of it; a packed story is itself the file named `storyName`.
+std::vector<Diagnostic> CheckBaseFiles(const std::filesystem::path& dataFolder, bool draft,
+                                       const std::string& storyName);
+
+// The whole check of one story file, as "marigold-dat lint" runs it: the
+// story against its data folder (gameFolder/dat when given, else the
+// story's folder, or for a plain draft the dat/ beside it when there is one)
+// and the base files there. Throws std::runtime_error for an unreadable file.
+Result LintStory(const std::filesystem::path& path, bool plain,
+                 const std::optional<std::filesystem::path>& gameFolder,
+                 const Options& options = {});
+
+// The one-line summary: "FILE: 0 errors, 1 warning; 123 lines, 14 labels,
+// 9 pictures; data folder DIR".
+std::string Summary(const std::string& file, const Result& result);
 
 // "file:line: error: message".
 std::string FormatDiagnostic(const std::string& file, const Diagnostic& diagnostic);

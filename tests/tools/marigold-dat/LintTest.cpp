@@ -82,6 +82,27 @@ std::string WhiteBitmap(int width, int height, int markerX, int markerY) {
   return file;
 }
 
+// A 24-bit bitmap file painted pixel by pixel: paint(x, y) gives red, green, blue.
+template <typename Paint>
+std::string PaintedBitmap(int width, int height, Paint paint) {
+  std::string file = WhiteBitmap(width, height, -1, -1);
+  const int stride = (width * 3 + 3) / 4 * 4;
+  for (int y = 0; y < height; ++y) {
+    const std::size_t row = 54 + static_cast<std::size_t>(height - 1 - y) * stride;
+    for (int x = 0; x < width; ++x) {
+      const auto [r, g, b] = paint(x, y);
+      file[row + 3 * x] = static_cast<char>(b);
+      file[row + 3 * x + 1] = static_cast<char>(g);
+      file[row + 3 * x + 2] = static_cast<char>(r);
+    }
+  }
+  return file;
+}
+
+struct Rgb {
+  int r, g, b;
+};
+
 class LintStories : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -96,7 +117,23 @@ class LintStories : public ::testing::Test {
     WriteFile(folder_ / "right.bmp", WhiteBitmap(600, 400, 300, 50));
     WriteFile(folder_ / "over.bmp", WhiteBitmap(20, 20, -1, -1));
     WriteFile(folder_ / "photo.JPG", WhiteBitmap(20, 20, -1, -1));
+    WriteFile(folder_ / "top.bmp", WhiteBitmap(600, 400, 300, 10));
+    WriteFile(folder_ / "low.bmp", WhiteBitmap(600, 400, 380, 360));
+    // Overlays keyed by magenta: one with an edge two levels off it, one clean.
+    WriteFile(folder_ / "fringe.bmp", PaintedBitmap(30, 30, [](int x, int y) {
+                return x >= 10 && x < 20 && y >= 10 && y < 20 ? Rgb{20, 20, 20}
+                       : x == 9 || x == 20                    ? Rgb{253, 2, 255}
+                                                              : Rgb{255, 0, 255};
+              }));
+    WriteFile(folder_ / "keyed.bmp", PaintedBitmap(30, 30, [](int x, int y) {
+                return x >= 10 && x < 20 && y >= 10 && y < 20 ? Rgb{20, 20, 20} : Rgb{255, 0, 255};
+              }));
     WriteFile(folder_ / "broken.bmp", "BM not a picture");
+    // The base files the game loads by name (their contents are not checked).
+    for (const char* name : {"saying.dat", "font.bmp", "sandclock.bmp", "title.bmp",
+                             "flaremorning.mid", "ash.wav", "dun.wav"}) {
+      WriteFile(folder_ / name, "x");
+    }
     WriteFile(folder_ / "theme.mid", "MThd");
     WriteFile(folder_ / "hit.wav", "RIFF");
   }
@@ -218,6 +255,80 @@ TEST_F(LintStories, TableLimits) {
   EXPECT_EQ(Kinds(found), (Expected{"13:error"})) << Dump(found);
 }
 
+// The traps authors hit: each story has one, reported on the line that
+// causes it; the same story with the fix (further down each file) is quiet.
+TEST_F(LintStories, TrapsOnTheLineThatCausesThem) {
+  struct Case {
+    const char* story;
+    Expected kinds;
+    const char* words;  // in the first report
+  };
+  const Case cases[] = {
+      {"heaty_jump.txt", {"5:warning"}, "before the player could heat up"},
+      {"end_text.txt", {"5:warning"}, "never seen: put an empty line before #end"},
+      {"corners.txt",
+       {"5:warning", "9:warning", "12:warning", "15:warning"},
+       "the button \"熱のそば\" (300,20 to 400,60) reaches into the heat gauge's corner"},
+      {"no_marker.txt", {"3:warning"}, "the story text starts at 0,0"},
+      {"fringe.txt", {"4:warning"}, "60 pixels come within 4 levels of its see-through colour"},
+  };
+  for (const Case& c : cases) {
+    const auto found = Lint(c.story);
+    EXPECT_EQ(Kinds(found), c.kinds) << c.story << "\n" << Dump(found);
+    if (!found.empty()) {
+      EXPECT_NE(found[0].message.find(c.words), std::string::npos) << Dump(found);
+    }
+  }
+  // Which corner each of the others reaches into.
+  const auto corners = Lint("corners.txt");
+  ASSERT_EQ(corners.size(), 4u);
+  EXPECT_NE(corners[1].message.find("clock's corner"), std::string::npos);
+  EXPECT_NE(corners[2].message.find("the line reaches into the heat gauge's corner"),
+            std::string::npos);
+  EXPECT_NE(corners[3].message.find("the line reaches into the clock's corner"), std::string::npos);
+}
+
+TEST_F(LintStories, BaseFilesAndTheSummary) {
+  // An empty data folder holds none of the base files: each is named with its use.
+  const fs::path empty = folder_ / "empty";
+  fs::create_directories(empty);
+  auto missing = lint::CheckBaseFiles(empty, false, "story.dat");
+  EXPECT_EQ(Kinds(missing), Expected(7, "1:error")) << Dump(missing);
+  EXPECT_NE(missing[0].message.find("saying.dat is missing from"), std::string::npos);
+  EXPECT_NE(
+      Dump(missing).find("font.bmp is missing from " + empty.string() + ": the clock's digits"),
+      std::string::npos);
+  // A draft is packed later: neither packed file is asked of it.
+  missing = lint::CheckBaseFiles(empty, true, "draft.txt");
+  EXPECT_EQ(missing.size(), 6u) << Dump(missing);
+  EXPECT_EQ(Dump(missing).find(".dat is missing"), std::string::npos);
+
+  // A game folder named with --data: its dat/ is the data folder, the base
+  // files there (any letter case of ASCII letters) satisfy the check.
+  const fs::path game = folder_ / "game";
+  fs::create_directories(game / "dat");
+  for (const char* name : {"saying.dat", "FONT.BMP", "sandclock.bmp", "title.bmp",
+                           "flaremorning.mid", "ash.wav", "dun.wav"}) {
+    WriteFile(game / "dat" / name, "x");
+  }
+  WriteFile(game / "dat" / "bg.bmp", WhiteBitmap(600, 400, 40, 300));
+  EXPECT_TRUE(lint::CheckBaseFiles(game / "dat", false, "story.dat").empty());
+  std::ostringstream out;
+  std::ostringstream err;
+  const std::string draft = (folder_ / "heaty_jump.txt").string();
+  EXPECT_EQ(lint::RunLint({"--plain", draft, "--data", game.string()}, out, err), 0) << err.str();
+  std::istringstream lines(out.str());
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line.rfind(draft + ":5: warning: #heatyJump after text", 0), 0u) << out.str();
+  std::getline(lines, line);
+  EXPECT_EQ(line, draft + ": 0 errors, 1 warning; 15 lines, 3 labels, 1 picture; data folder " +
+                      (game / "dat").string());
+  EXPECT_FALSE(std::getline(lines, line));
+  EXPECT_EQ(lint::RunLint({"--plain", draft, "--data", (folder_ / "nowhere").string()}, out, err),
+            2);
+}
+
 TEST_F(LintStories, ScriptLengthLimit) {
   std::vector<std::string> lines{"@start", "#stopTimer"};
   lines.resize(9999, "text");
@@ -289,7 +400,11 @@ TEST_F(LintStories, LinesWiderThanThePicture) {
   const auto found = Lint("width.txt");
   // Line 4 at the default size from x 0; line 6 at the size a later #font
   // of its passage sets; line 10 from the marker of right.bmp at x 300.
-  EXPECT_EQ(Kinds(found), (Expected{"4:warning", "6:warning", "10:warning"})) << Dump(found);
+  // Lines 4 and 6 start at the top and also run under the heat gauge.
+  EXPECT_EQ(Kinds(found), (Expected{"4:warning", "4:warning", "6:warning", "6:warning",
+                                    "10:warning"}))
+      << Dump(found);
+  EXPECT_NE(found[1].message.find("heat gauge's corner"), std::string::npos);
   // Ten lines of 30 pixels from the marker row 300 of bg.bmp: the third
   // line reaches y 300 + 2 * 35 + 32 = 402.
   std::vector<std::string> tall{"@start", "#stopTimer", "#image bg.bmp", "#font 30"};
@@ -331,8 +446,10 @@ TEST_F(LintStories, CommandLine) {
             0);
   EXPECT_NE(out.str().find(":1: warning: "), std::string::npos);
   out.str("");
-  EXPECT_EQ(lint::RunLint({"--plain", (folder_ / "clean.txt").string()}, out, err), 0);
-  EXPECT_EQ(out.str(), "");
+  const std::string clean = (folder_ / "clean.txt").string();
+  EXPECT_EQ(lint::RunLint({"--plain", clean}, out, err), 0);
+  EXPECT_EQ(out.str(), clean + ": 0 errors, 0 warnings; 41 lines, 6 labels, 2 pictures; data " +
+                           "folder " + folder_.string() + "\n");
 
   // Plain text checked as a scrambled story gets a hint.
   out.str("");
