@@ -363,13 +363,15 @@ void SdlPlatform::Beep() {
 
 void SdlPlatform::ErrorBox(const std::string& title, const std::string& text) {
   Impl& m = *impl_;
+  // At once on the error stream, one line, whether or not a box can show.
+  std::string line = text;
+  std::replace(line.begin(), line.end(), '\n', ' ');
+  std::fprintf(stderr, "marigold: %s: %s\n", title.c_str(), line.c_str());
+  std::fflush(stderr);
   if (m.boxes) {
     SDL_Window* parent = m.shown ? m.window : nullptr;
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), parent) == 0) {
-      return;
-    }
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), parent);
   }
-  std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
 }
 
 MusicOut& SdlPlatform::Music() {
