@@ -5,7 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/UnitForm.h"
-#include "platform/SdlPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
 
 int main(int argc, char** argv) {
   const cli::Command command{

@@ -20,8 +20,8 @@
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"
-#include "platform/HeadlessPlatform.h"
-#include "platform/ImageWrite.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "tools/imagewrite/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
 
 namespace {
@@ -206,8 +206,8 @@ int Replay(const cli::Parsed& parsed) {
         if (!at.count(t)) return;
         const std::string path = frames + "/frame-" + std::to_string(t) + ".png";
         try {
-          platform::WritePng(path, machine.LastFrame().data(), machine.LastFrameWidth(),
-                             machine.LastFrameHeight(), machine.LastFrameWidth() * 3);
+          imagewrite::WritePng(path, machine.LastFrame().data(), machine.LastFrameWidth(),
+                               machine.LastFrameHeight(), machine.LastFrameWidth() * 3);
           written.insert(t);
         } catch (const std::exception& e) {
           // Not the game's error: reported once the run is over.
