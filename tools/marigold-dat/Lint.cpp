@@ -16,6 +16,7 @@
 #include "game/Frame.h"
 #include "game/StoryCommands.h"
 #include "gfx/GaleBmp.h"
+#include "gfx/Painter.h"
 #include "platform/Encoding.h"
 #include "platform/TextRaster.h"
 #include "script/GaleScript.h"
@@ -208,10 +209,10 @@ PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
   info.loaded = true;
   const int rows = std::min(picture.Height(), kFrameHeight);
   const int columns = std::min(picture.Width(), kFrameWidth);
+  const TPainter painter(picture);
   for (int y = 0; y < rows && !info.marker; ++y) {
-    const auto* row = reinterpret_cast<const TPixel*>(picture.Rows[y]);
     for (int x = 0; x < columns; ++x) {
-      if (SameColor(row[x], TextMarkColor)) {
+      if (SameColor(painter.At(x, y), TextMarkColor)) {
         info.marker = {x, y};
         break;
       }
