@@ -52,7 +52,6 @@ void TAuthorMode::Attach(TApplication& app, TFormMain& form) {
   form.KeyPressed = [this](int key) {
     if (key == kReloadKey) Reload();
   };
-  app.ErrorShown = [this](const std::string& text) { log_ << "marigold: " << text << std::endl; };
 }
 
 void TAuthorMode::PassageShown() {

@@ -15,7 +15,8 @@ class TAuthorMode {
   // Reports go to `log`. The game folder is the working folder.
   explicit TAuthorMode(std::ostream& log);
 
-  // Hooks the mode into a running game: its passages, its keys, its errors.
+  // Hooks the mode into a running game: its passages and its keys. (Error
+  // boxes reach the error stream in every mode, with their story line.)
   void Attach(TApplication& app, TFormMain& form);
 
   // Writes "marigold: dat/story.dat:LINE: passage" for the passage just taken

@@ -59,7 +59,6 @@ void TApplication::ShowException(const std::exception& error) {
   // The last byte decides; in UTF-8 any non-ASCII last character ends in a
   // byte above '.', so it gets the full stop too.
   if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
-  if (ErrorShown) ErrorShown(text);
   platform_.ErrorBox(Title, text);
 }
 

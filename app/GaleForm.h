@@ -23,8 +23,6 @@ class TApplication {
   platform::Platform& Platform() { return platform_; }
 
   std::string Title;  // UTF-8; titles error boxes
-  // Told the text of each error box shown by ShowException (author mode).
-  std::function<void(const std::string&)> ErrorShown;
   TGaleForm* MainForm = nullptr;
 
   // Dispatches every pending message to the main form, each inside the error

@@ -1,59 +1,45 @@
 // The program entry: the game on the real machine.
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
-#include <exception>
+#include <cerrno>
 #include <iostream>
-#include <string>
 
 #include "app/Author.h"
+#include "app/CommandLine.h"
 #include "app/UnitForm.h"
 #include "platform/sdl/SdlPlatform.h"
 
-namespace {
-
-const char kUsage[] =
-    "usage: marigold [--author] [GAMEDIR]\n"
-    "Plays the game held in GAMEDIR (the folder holding dat/; default: here).\n"
-    "  --author  author mode: each passage prints its story line on the error\n"
-    "            stream, the caption names its label, and F5 packs story.txt and\n"
-    "            saying.txt where changed and reloads them\n";
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  bool author = false;
-  std::string folder;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
+  const cli::Command command{
+      "marigold",
+      "usage: marigold [--author] [GAMEDIR]\n",
+      "Plays the story game held in GAMEDIR, the folder that holds dat/ (default: the\n"
+      "working folder).\n"
+      "  --author  author mode: each passage shown prints its story line on the error\n"
+      "            stream and the caption names its label; F5 packs story.txt and\n"
+      "            saying.txt where newer than their packed files, reloads the story\n"
+      "            and the sayings and goes back to the passage's label, keeping heat\n"
+      "            and clock\n"
+      "Exit status: 0 when the game ends, 1 when it cannot start, 2 on bad usage.\n",
+      {"--author"},
+      {},
+      0,
+      1};
+  return cli::Run("marigold", [&] {
+    const cli::Parsed parsed = cli::Parse(command, {argv + 1, argv + argc});
+    if (!parsed.operands.empty()) {
+      const std::string& folder = parsed.operands[0];
+      cli::RequireFolder(folder);
+      if (chdir(folder.c_str()) != 0) throw cli::PathError(folder, cli::Reason(errno));
     }
-    if (arg == "--author") {
-      author = true;
-    } else if (folder.empty() && !arg.empty() && arg[0] != '-') {
-      folder = arg;
-    } else {
-      std::fputs(kUsage, stderr);
-      return 2;
-    }
-  }
-  if (!folder.empty() && chdir(folder.c_str()) != 0) {
-    std::fprintf(stderr, "marigold: %s: %s\n", folder.c_str(), std::strerror(errno));
-    return 1;
-  }
-  try {
+    // Without a machine to show a box on, the error ends up on the error
+    // stream, one line.
     platform::SdlPlatform machine;
-    TAuthorMode mode(std::cerr);
+    TAuthorMode author(std::cerr);
     TRunHooks hooks;
-    if (author) hooks.Started = [&] { mode.Attach(*Application, *FormMain); };
+    if (parsed.Has("--author")) {
+      hooks.Started = [&] { author.Attach(*Application, *FormMain); };
+    }
     return RunMarigold(machine, std::nullopt, hooks);
-  } catch (const std::exception& error) {
-    // Without a machine to show a box on, the text goes to the error stream.
-    std::fprintf(stderr, "%s\n%s\n", kStartupErrorTitle,
-                 StartupErrorText(&error, "marigold").c_str());
-    return 1;
-  }
+  });
 }

@@ -70,10 +70,6 @@ TEST_F(AuthorTest, TextThatCannotBePackedReloadsNothing) {
   EXPECT_NE(Logged().find("marigold: story.txt:3:4: "), std::string::npos);
   EXPECT_EQ(Game.StoryScript.get(), before);
   EXPECT_EQ(Shown(), std::vector<std::string>{"first"});
-
-  // Error boxes are logged too.
-  app->ShowException(std::runtime_error("dat/story.dat:9: broken"));
-  EXPECT_EQ(Logged(), "marigold: dat/story.dat:9: broken.\n");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 #include <vector>
 
 #include "game/StoryCommands.h"
@@ -198,6 +199,14 @@ TraceResult Trace(const std::string& gameName, const TraceOptions& options, std:
           break;
       }
     });
+  }
+  // A label asked for that the story does not hold would silently start at
+  // the top.
+  const TScriptUnit& page = *script.Pages.back();
+  if (options.labelMustExist && std::find(page.Lines.begin(), page.Lines.begin() + page.Count,
+                                          options.label) == page.Lines.begin() + page.Count) {
+    throw std::runtime_error("no label '" + platform::Cp932ToUtf8(options.label) +
+                             "' in the story");
   }
   script.JumpToLabel(options.label);
 

@@ -39,6 +39,7 @@ std::string JsonString(std::string_view utf8);
 struct TraceOptions {
   bool plain = false;            // read the file unscrambled
   std::string label = "@start";  // CP932 label to jump to first
+  bool labelMustExist = false;   // a label the story lacks throws instead of starting at the top
   std::int64_t maxDeliveries = 1000;
   std::int32_t heat = 0;     // the heat every #heatyJump sees
   std::vector<int> choices;  // 1-based buttons picked, one per choice in order
@@ -62,6 +63,8 @@ struct TraceResult {
 // #heatyJump chooses by `heat`, #vanishButton hides captions, and a delivery
 // that shows buttons lists them and waits for the next pick of `choices`
 // (THROUGH reads on); with none left it prints {"stopped":"choice"} and stops.
+// Throws std::runtime_error for an unreadable or overlong story, or a label
+// it lacks (see labelMustExist).
 TraceResult Trace(const std::string& gameName, const TraceOptions& options, std::ostream& out,
                   const FileReader& reader);
 

@@ -13,6 +13,7 @@
 #include <set>
 #include <tuple>
 
+#include "app/CommandLine.h"
 #include "game/StoryCommands.h"
 #include "platform/Encoding.h"
 #include "script/GaleScript.h"
@@ -25,15 +26,6 @@ namespace graph {
 namespace {
 
 namespace fs = std::filesystem;
-
-const char kUsage[] =
-    "usage: marigold-dat graph STORY [--plain] [--svg OUT]\n"
-    "Prints the story as a Graphviz graph: a node per label, an edge for each #goto,\n"
-    "each button (its caption), each #heatyJump branch (its threshold), reading on\n"
-    "into the next label (dashed) and the game's own jumps (dotted: the title to\n"
-    "@start, the clock to @gameover, the end of the sayings to @sayend). STORY is a\n"
-    "scrambled .dat, or UTF-8 text with --plain. --svg OUT renders it with Graphviz's\n"
-    "dot into OUT instead.\n";
 
 std::string Utf8(const std::string& cp932) {
   return platform::Cp932ToUtf8(cp932);
@@ -198,7 +190,8 @@ std::optional<std::string> RenderSvg(const std::string& dot, const std::string& 
   if (started != 0) {
     return "cannot run Graphviz's dot (Debian package graphviz; scripts/setup installs it)";
   }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "dot failed to write " + out;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    return std::string("Graphviz's dot could not draw it");
   return std::nullopt;
 }
 
@@ -242,47 +235,15 @@ std::string ToDot(const StoryGraph& graph) {
   return dot + "}\n";
 }
 
-int RunGraph(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::optional<std::string> story;
-  std::optional<std::string> svg;
-  bool plain = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      out << kUsage;
-      return 0;
-    }
-    if (arg == "--plain") {
-      plain = true;
-    } else if (arg == "--svg" && i + 1 < args.size()) {
-      svg = args[++i];
-    } else if (arg.empty() || arg[0] == '-' || story) {
-      err << kUsage;
-      return 2;
-    } else {
-      story = arg;
-    }
-  }
-  if (!story) {
-    err << kUsage;
-    return 2;
-  }
-  std::string dot;
-  try {
-    std::vector<lint::Diagnostic> problems;  // bytes the game cannot read: lint's business
-    dot = ToDot(BuildGraph(lint::ReadStoryLines(*story, plain, problems)));
-  } catch (const std::exception& e) {
-    err << "marigold-dat: " << *story << ": " << e.what() << "\n";
-    return 1;
-  }
+int RunGraph(const std::string& path, bool plain, const std::optional<std::string>& svg,
+             std::ostream& out) {
+  std::vector<lint::Diagnostic> problems;  // bytes the game cannot read: lint's business
+  const std::string dot = ToDot(BuildGraph(lint::ReadStoryLines(path, plain, problems)));
   if (!svg) {
     out << dot;
-    return out ? 0 : 1;
+    return 0;
   }
-  if (const auto failure = RenderSvg(dot, *svg)) {
-    err << "marigold-dat: " << *failure << "\n";
-    return 1;
-  }
+  if (const auto failure = RenderSvg(dot, *svg)) throw cli::PathError(*svg, *failure);
   return 0;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,10 @@ StoryGraph BuildGraph(const std::vector<std::string>& lines);
 // does not hold are drawn in red.
 std::string ToDot(const StoryGraph& graph);
 
-// The "graph" subcommand; `args` are the words after "graph". Exit status 0,
-// 1 when the story cannot be read or dot fails, 2 on bad usage.
-int RunGraph(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The "graph" subcommand: the graph of the story at `path` on `out`, or with
+// `svg` drawn by Graphviz's dot into that file. Exit status 0; throws
+// cli::PathError when the story cannot be read or dot cannot draw it.
+int RunGraph(const std::string& path, bool plain, const std::optional<std::string>& svg,
+             std::ostream& out);
 
 }  // namespace graph

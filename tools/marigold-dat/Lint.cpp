@@ -13,10 +13,12 @@
 #include <stdexcept>
 #include <utility>
 
+#include "app/CommandLine.h"
 #include "game/BaseFiles.h"
 #include "game/Frame.h"
 #include "game/StoryCommands.h"
 #include "gfx/GaleBmp.h"
+#include "gfx/Painter.h"
 #include "platform/Encoding.h"
 #include "platform/TextRaster.h"
 #include "script/GaleScript.h"
@@ -233,10 +235,10 @@ PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
   }
   const int rows = std::min(picture.Height(), kFrameHeight);
   const int columns = std::min(picture.Width(), kFrameWidth);
+  const TPainter painter(picture);
   for (int y = 0; y < rows && !info.marker; ++y) {
-    const auto* row = reinterpret_cast<const TPixel*>(picture.Rows[y]);
     for (int x = 0; x < columns; ++x) {
-      if (SameColor(row[x], TextMarkColor)) {
+      if (SameColor(painter.At(x, y), TextMarkColor)) {
         info.marker = {x, y};
         break;
       }
@@ -876,12 +878,7 @@ std::size_t Utf8Length(const std::string& text, std::size_t pos) {
 }
 
 std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + path.string());
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) throw std::runtime_error("cannot read " + path.string());
-  return bytes.str();
+  return cli::ReadFile(path);
 }
 
 const char* SeverityWord(Severity severity) {
@@ -895,15 +892,6 @@ const char* SeverityWord(Severity severity) {
   }
   return "error";
 }
-
-const char kUsage[] =
-    "usage: marigold-dat lint PATH [--plain] [--data GAMEDIR]\n"
-    "Checks a story script. PATH is a scrambled story .dat whose pictures, music and\n"
-    "sounds lie in its folder; with --plain it is plain UTF-8 text, checked against\n"
-    "the dat/ folder beside it when there is one. --data names the game folder whose\n"
-    "dat/ holds them. The base files the game loads by name are checked there too.\n"
-    "Prints file:line: error|warning|info: message and one summary line; exit status\n"
-    "1 when there is an error, 0 otherwise, 2 on bad usage.\n";
 
 // The data folder of a story: --data's dat/ (or the folder itself when it
 // holds none), else the story's own folder, or for a plain draft the dat/
@@ -1087,51 +1075,16 @@ std::string FormatDiagnostic(const std::string& file, const Diagnostic& diagnost
          ": " + diagnostic.message;
 }
 
-int RunLint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::optional<std::string> path;
-  std::optional<fs::path> gameFolder;
-  bool plain = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      out << kUsage;
-      return 0;
-    }
-    if (arg == "--plain") {
-      plain = true;
-    } else if (arg == "--data" && i + 1 < args.size()) {
-      gameFolder = args[++i];
-    } else if (!arg.empty() && arg[0] == '-') {
-      err << "marigold-dat lint: unknown option " << arg << "\n" << kUsage;
-      return 2;
-    } else if (path) {
-      err << "marigold-dat lint: more than one PATH\n" << kUsage;
-      return 2;
-    } else {
-      path = arg;
-    }
-  }
-  if (!path) {
-    err << kUsage;
-    return 2;
-  }
-  if (gameFolder && !fs::is_directory(*gameFolder)) {
-    err << "marigold-dat lint: " << gameFolder->string() << ": no such folder\n";
-    return 2;
-  }
-  Result result;
-  try {
-    result = LintStory(*path, plain, gameFolder, MachineOptions());
-  } catch (const std::exception& e) {
-    err << "marigold-dat lint: " << e.what() << "\n";
-    return 2;
-  }
+int RunLint(const std::string& path, bool plain, const std::optional<fs::path>& gameFolder,
+            std::ostream& out) {
+  if (gameFolder) cli::RequireFolder(*gameFolder);
+  const Result result = LintStory(path, plain, gameFolder, MachineOptions());
   bool failed = false;
   for (const Diagnostic& diagnostic : result.diagnostics) {
-    out << FormatDiagnostic(*path, diagnostic) << "\n";
+    out << FormatDiagnostic(path, diagnostic) << "\n";
     failed = failed || diagnostic.severity == Severity::kError;
   }
-  out << Summary(*path, result) << "\n";
+  out << Summary(path, result) << "\n";
   return failed ? 1 : 0;
 }
 

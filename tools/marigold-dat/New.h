@@ -3,13 +3,12 @@
 
 #include <iosfwd>
 #include <string>
-#include <vector>
 
 namespace mgdat {
 
-// The "new" subcommand; `args` are the words after "new". Exit status 0 when
-// the game was written, 1 when DIR holds a game already or writing failed,
-// 2 on bad usage.
-int RunNew(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Writes the starter game into `dir` and says so on `out`; exit status 0.
+// Throws cli::PathError, changing nothing, when `dir` holds a game already
+// (dat/, story.txt or saying.txt), and when a file cannot be written.
+int RunNew(const std::string& dir, std::ostream& out);
 
 }  // namespace mgdat

@@ -1,11 +1,11 @@
 #include "tools/mkdata/MakeData.h"
 
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <stdexcept>
+#include <system_error>
 
+#include "app/CommandLine.h"
 #include "game/BaseFiles.h"
 #include "tools/imagewrite/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
@@ -17,21 +17,6 @@ namespace mkdata {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-}
 
 template <typename Bytes>
 std::string AsString(const Bytes& b) {
@@ -54,10 +39,12 @@ std::vector<std::string> WriteDataFolder(const std::string& outDir, const DataFi
   const std::string story = PackLines(files.storyText, "story.txt");
   const std::string sayings = PackLines(files.sayingText, "saying.txt");
   const fs::path dat = fs::path(outDir) / "dat";
-  fs::create_directories(dat);
+  std::error_code ec;
+  fs::create_directories(dat, ec);
+  if (ec) throw cli::PathError(dat.string(), ec.message());
   std::vector<std::string> written;
   auto write = [&](const std::string& name, const std::string& bytes) {
-    WriteBytes(dat / name, bytes);
+    cli::WriteFile(dat / name, bytes);
     written.push_back(name);
   };
   auto wanted = [](const std::set<std::string>& only, const std::string& name) {
@@ -89,9 +76,10 @@ std::vector<std::string> WriteDataFolder(const std::string& outDir, const DataFi
 
 std::vector<std::string> MakeData(const std::string& outDir, const std::string& demoDir) {
   const fs::path demo(demoDir);
+  cli::RequireFolder(demo);
   DataFiles files;
-  files.storyText = ReadText(demo / "story.txt");
-  files.sayingText = ReadText(demo / "saying.txt");
+  files.storyText = cli::ReadFile(demo / "story.txt");
+  files.sayingText = cli::ReadFile(demo / "saying.txt");
   return WriteDataFolder(outDir, files);
 }
 

@@ -34,7 +34,8 @@ struct DataFiles {
 std::vector<std::string> WriteDataFolder(const std::string& outDir, const DataFiles& files);
 
 // Generates every file into outDir/dat, reading story.txt and saying.txt
-// from demoDir. Returns the names written. Throws on any failure.
+// from demoDir. Returns the names written. Throws on any failure
+// (cli::PathError for a folder or file that cannot be used).
 std::vector<std::string> MakeData(const std::string& outDir, const std::string& demoDir);
 
 }  // namespace mkdata

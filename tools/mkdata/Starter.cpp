@@ -131,7 +131,7 @@ std::vector<std::string> MakeStarter(const std::string& dir) {
   std::error_code ec;
   for (const char* name : {"dat", "story.txt", "saying.txt"}) {
     if (fs::exists(root / name, ec) || ec) {
-      throw StarterExists((root / name).string() + " exists; nothing was changed");
+      throw StarterExists((root / name).string(), "it exists; nothing was changed");
     }
   }
   DataFiles files;

@@ -3,15 +3,18 @@
 #pragma once
 
 #include <stdexcept>
+
 #include <string>
 #include <vector>
+#include "app/CommandLine.h"
 
 namespace mkdata {
 
-// The folder already holds a game (dat/, story.txt or saying.txt).
-class StarterExists : public std::runtime_error {
+// The folder already holds a game (dat/, story.txt or saying.txt): the path
+// found and why nothing was written.
+class StarterExists : public cli::PathError {
  public:
-  using std::runtime_error::runtime_error;
+  using cli::PathError::PathError;
 };
 
 // The starter's story source (UTF-8).

@@ -83,12 +83,9 @@ TEST(StoryGraph, DotMarksMissingLabelsAndDrawsSvg) {
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "story.txt") << "@start\na\n#goto @start\n\n// end\n";
   std::ostringstream out;
-  std::ostringstream err;
-  EXPECT_EQ(graph::RunGraph({(folder / "story.txt").string(), "--plain", "--svg",
-                             (folder / "story.svg").string()},
-                            out, err),
-            0)
-      << err.str();
+  EXPECT_EQ(
+      graph::RunGraph((folder / "story.txt").string(), true, (folder / "story.svg").string(), out),
+      0);
   std::ifstream svg(folder / "story.svg");
   std::stringstream text;
   text << svg.rdbuf();

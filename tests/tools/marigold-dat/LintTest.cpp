@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "app/CommandLine.h"
 #include "script/MyCrypt.h"
 #include "tools/marigold-dat/Lint.h"
 
@@ -316,7 +317,7 @@ TEST_F(LintStories, BaseFilesAndTheSummary) {
   std::ostringstream out;
   std::ostringstream err;
   const std::string draft = (folder_ / "heaty_jump.txt").string();
-  EXPECT_EQ(lint::RunLint({"--plain", draft, "--data", game.string()}, out, err), 0) << err.str();
+  EXPECT_EQ(lint::RunLint(draft, true, game, out), 0);
   std::istringstream lines(out.str());
   std::string line;
   std::getline(lines, line);
@@ -325,8 +326,7 @@ TEST_F(LintStories, BaseFilesAndTheSummary) {
   EXPECT_EQ(line, draft + ": 0 errors, 1 warning; 15 lines, 3 labels, 1 picture; data folder " +
                       (game / "dat").string());
   EXPECT_FALSE(std::getline(lines, line));
-  EXPECT_EQ(lint::RunLint({"--plain", draft, "--data", (folder_ / "nowhere").string()}, out, err),
-            2);
+  EXPECT_THROW(lint::RunLint(draft, true, folder_ / "nowhere", out), cli::PathError);
 }
 
 TEST_F(LintStories, ScriptLengthLimit) {
@@ -401,8 +401,8 @@ TEST_F(LintStories, LinesWiderThanThePicture) {
   // Line 4 at the default size from x 0; line 6 at the size a later #font
   // of its passage sets; line 10 from the marker of right.bmp at x 300.
   // Lines 4 and 6 start at the top and also run under the heat gauge.
-  EXPECT_EQ(Kinds(found), (Expected{"4:warning", "4:warning", "6:warning", "6:warning",
-                                    "10:warning"}))
+  EXPECT_EQ(Kinds(found),
+            (Expected{"4:warning", "4:warning", "6:warning", "6:warning", "10:warning"}))
       << Dump(found);
   EXPECT_NE(found[1].message.find("heat gauge's corner"), std::string::npos);
   // Ten lines of 30 pixels from the marker row 300 of bg.bmp: the third
@@ -433,37 +433,38 @@ TEST_F(LintStories, CharactersTheFontCannotDraw) {
 
 TEST_F(LintStories, CommandLine) {
   std::ostringstream out;
-  std::ostringstream err;
   const std::string story = (folder_ / "targets.txt").string();
-  EXPECT_EQ(lint::RunLint({story, "--plain"}, out, err), 1);
+  EXPECT_EQ(lint::RunLint(story, true, std::nullopt, out), 1);
   std::istringstream lines(out.str());
   std::string first;
   std::getline(lines, first);
   EXPECT_EQ(first, story + ":2: error: #goto target: no label \"@nowhere\" in the script");
 
   out.str("");
-  EXPECT_EQ(lint::RunLint({"--plain", (folder_ / "no_gameover_stopped.txt").string()}, out, err),
+  EXPECT_EQ(lint::RunLint((folder_ / "no_gameover_stopped.txt").string(), true, std::nullopt, out),
             0);
   EXPECT_NE(out.str().find(":1: warning: "), std::string::npos);
   out.str("");
   const std::string clean = (folder_ / "clean.txt").string();
-  EXPECT_EQ(lint::RunLint({"--plain", clean}, out, err), 0);
+  EXPECT_EQ(lint::RunLint(clean, true, std::nullopt, out), 0);
   EXPECT_EQ(out.str(), clean + ": 0 errors, 0 warnings; 41 lines, 6 labels, 2 pictures; data " +
                            "folder " + folder_.string() + "\n");
 
   // Plain text checked as a scrambled story gets a hint.
   out.str("");
-  EXPECT_EQ(lint::RunLint({(folder_ / "clean.txt").string()}, out, err), 1);
+  EXPECT_EQ(lint::RunLint((folder_ / "clean.txt").string(), false, std::nullopt, out), 1);
   EXPECT_NE(out.str().find(":1: info: the file holds \"@start\" unscrambled"), std::string::npos)
       << out.str();
 
-  EXPECT_EQ(lint::RunLint({}, out, err), 2);
-  EXPECT_EQ(lint::RunLint({"a", "b"}, out, err), 2);
-  EXPECT_EQ(lint::RunLint({"--bogus", story}, out, err), 2);
-  EXPECT_EQ(lint::RunLint({(folder_ / "missing.txt").string(), "--plain"}, out, err), 2);
-  out.str("");
-  EXPECT_EQ(lint::RunLint({"--help"}, out, err), 0);
-  EXPECT_NE(out.str().find("usage: marigold-dat lint"), std::string::npos);
+  // A story that cannot be read names itself and why.
+  const std::string missing = (folder_ / "missing.txt").string();
+  try {
+    lint::RunLint(missing, true, std::nullopt, out);
+    ADD_FAILURE() << "a missing story was linted";
+  } catch (const cli::PathError& error) {
+    EXPECT_EQ(error.path(), missing);
+    EXPECT_STREQ(error.what(), "No such file or directory");
+  }
 }
 
 // The bundled demo, as packed into the generated data folder, is clean.
