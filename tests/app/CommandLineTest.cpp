@@ -169,11 +169,12 @@ TEST_F(BadCommandLines, Game) {
   const std::string game = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ") +
                            "SDL_AUDIODRIVER=dummy timeout 20 " + MARIGOLD_GAME;
   Check(game, {
-                  {"--frob", 2, "marigold: unknown option '--frob'\nusage: marigold [GAMEDIR]"},
+                  {"--frob", 2,
+                   "marigold: unknown option '--frob'\nusage: marigold [--author] [GAMEDIR]"},
                   {"a b", 2, "unexpected argument 'b'"},
                   {"{MISSING}", 1, "marigold: {MISSING}: No such file or directory"},
                   {"{FILE}", 1, "marigold: {FILE}: Not a directory"},
-                  {"--help", 0, "usage: marigold [GAMEDIR]"},
+                  {"--help", 0, "usage: marigold [--author] [GAMEDIR]"},
                   {"--version", 0, "marigold {VERSION}"},
                   {"{DEMO}", 1,
                    "marigold: cannot open a window: no display (DISPLAY and WAYLAND_DISPLAY are "
