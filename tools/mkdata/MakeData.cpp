@@ -83,7 +83,7 @@ std::vector<std::string> MakeIcons(const std::string& outDir) {
     fs::create_directories(dir);
     const Picture icon = PaintIcon(size);
     const std::string path = (dir / "marigold.png").string();
-    platform::WritePng(path, icon.bgr.data(), icon.width, icon.height, icon.Stride());
+    imagewrite::WritePng(path, icon.bgr.data(), icon.width, icon.height, icon.Stride());
     written.push_back(path);
   }
   return written;
