@@ -2,30 +2,38 @@
 // OUTDIR/dat. marigold-mkdata --icons OUTDIR: paints the program's icon into
 // OUTDIR/NxN/apps/marigold.png. The same sources always give byte-identical
 // files.
-#include <exception>
 #include <iostream>
-#include <string>
 
+#include "app/CommandLine.h"
 #include "tools/mkdata/MakeData.h"
 
 int main(int argc, char** argv) {
-  const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
-  if (!icons && (argc < 2 || argc > 3 || argv[1][0] == '-')) {
-    std::cerr << "usage: marigold-mkdata OUTDIR [DEMODIR]\n"
-                 "       marigold-mkdata --icons OUTDIR\n";
-    return 2;
-  }
-  try {
-    if (icons) {
-      const auto paths = mkdata::MakeIcons(argv[2]);
-      std::cout << "marigold-mkdata: " << paths.size() << " icons in " << argv[2] << "\n";
-    } else {
-      const auto names = mkdata::MakeData(argv[1], argc == 3 ? argv[2] : MKDATA_DEMO_DIR);
-      std::cout << "marigold-mkdata: " << names.size() << " files in " << argv[1] << "/dat\n";
+  const cli::Command command{
+      "marigold-mkdata",
+      "usage: marigold-mkdata OUTDIR [DEMODIR]\n"
+      "       marigold-mkdata --icons OUTDIR\n",
+      "Generates the bundled demo data (pictures, music, sounds, the packed story and\n"
+      "sayings) into OUTDIR/dat, reading story.txt and saying.txt from DEMODIR (default\n"
+      "the source tree's demo folder). The same sources always give the same bytes.\n"
+      "  --icons  paint the program's icon instead, as OUTDIR/NxN/apps/marigold.png in\n"
+      "           every size an icon theme is given\n",
+      {"--icons"},
+      {},
+      1,
+      2};
+  return cli::Run("marigold-mkdata", [&] {
+    const cli::Parsed parsed = cli::Parse(command, {argv + 1, argv + argc});
+    const std::string& out = parsed.operands[0];
+    if (parsed.Has("--icons")) {
+      if (parsed.operands.size() != 1)
+        throw cli::UsageError("--icons takes OUTDIR alone: " + parsed.operands[1], command.usage);
+      const auto paths = mkdata::MakeIcons(out);
+      std::cout << "marigold-mkdata: " << paths.size() << " icons in " << out << "\n";
+      return 0;
     }
-  } catch (const std::exception& e) {
-    std::cerr << "marigold-mkdata: " << e.what() << "\n";
-    return 1;
-  }
-  return 0;
+    const auto names =
+        mkdata::MakeData(out, parsed.operands.size() == 2 ? parsed.operands[1] : MKDATA_DEMO_DIR);
+    std::cout << "marigold-mkdata: " << names.size() << " files in " << out << "/dat\n";
+    return 0;
+  });
 }
