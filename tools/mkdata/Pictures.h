@@ -48,6 +48,9 @@ struct PictureFile {
 // code, see Font.h); with names given, only those.
 std::vector<PictureFile> PaintPictures(const std::set<std::string>& only = {});
 
+// The program's icon as a size x size picture (size 16 or more).
+Picture PaintIcon(int size);
+
 // The key colour of the overlays and the sand clock: magenta.
 constexpr std::uint8_t kKeyR = 255, kKeyG = 0, kKeyB = 255;
 
