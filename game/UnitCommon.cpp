@@ -3,7 +3,6 @@
 #include "game/UnitCommon.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
@@ -12,7 +11,7 @@
 #include "app/GaleForm.h"
 #include "app/GaleTimer.h"
 #include "game/UnitBmp.h"
-#include "platform/Files.h"
+#include "platform/Platform.h"
 #include "script/GaleUtility.h"
 #include "sound/GaleMidi.h"
 #include "sound/GaleWave.h"
@@ -26,14 +25,14 @@ constexpr int kFrameHeight = 400;
 constexpr std::int32_t kHeatCeiling = 999;
 
 // The script's view of the application: beeps and the terminate request go
-// to the application that owns the main form, files are read from disk.
+// to the application that owns the main form, files are read by the machine.
 class GameScriptHost : public TScriptHost {
  public:
   explicit GameScriptHost(TApplication& app) : app_(app) {}
   void Beep() override { app_.Platform().Beep(); }
   void Terminate() override { app_.Terminate(); }
   bool ReadFile(const std::string& path, std::string& bytes) override {
-    return platform::ReadWholeFile(path, bytes);
+    return app_.Platform().ReadFile(path, bytes);
   }
 
  private:
@@ -75,12 +74,6 @@ void PutPixel(TGaleBitmap& s, int x, int y, TPixel c) {
   p[0] = c.b;
   p[1] = c.g;
   p[2] = c.r;
-}
-
-std::uint32_t MillisecondsSinceMidnightUtc() {
-  using namespace std::chrono;
-  const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-  return static_cast<std::uint32_t>(ms % 86400000);
 }
 
 }  // namespace
@@ -127,7 +120,7 @@ void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed) {
   platform::Platform& machine = app.Platform();
   Game.Machine = &machine;
 
-  Game.Random.Seed(seed ? *seed : MillisecondsSinceMidnightUtc());
+  Game.Random.Seed(seed ? *seed : machine.MillisecondsSinceMidnightUtc());
   Game.MusicPlayer = std::make_unique<TGaleMidi>(machine);
   Game.SoundPlayer = std::make_unique<TGaleWave>(machine);
   Game.TaskTimer = std::make_unique<TGaleTimer>(form);
@@ -180,8 +173,9 @@ void CreateSurfaces() {
   for (auto& sub : Game.SubImages) sub.Surface = std::make_unique<TGaleBitmap>();
 
   Game.FrameSurface->Resize(kFrameWidth, kFrameHeight, FillColor);
+  Game.FrameSurface->UseText(Game.Machine->Text());
   CutDigitGlyphs();
-  Game.SandClockSurface->LoadImage("dat\\sandclock.bmp");
+  Game.SandClockSurface->LoadImage(*Game.Machine, "dat\\sandclock.bmp");
   Game.SandClockSurface->MakeTransparentAt(0, 0);
 }
 
@@ -310,7 +304,7 @@ void AddSubImage(const std::string& path, std::int32_t x, std::int32_t y) {
   }
   TSubImage& entry = Game.SubImages.at(static_cast<std::size_t>(Game.SubImageCount));
   if (!entry.Surface) entry.Surface = std::make_unique<TGaleBitmap>();
-  entry.Surface->LoadImage(path);
+  entry.Surface->LoadImage(*Game.Machine, path);
   entry.Surface->MakeTransparentAt(0, 0);
   entry.X = x;
   entry.Y = y;
@@ -418,7 +412,7 @@ void CmdImage(const TWordList& args) {
   const std::string& name = Argument(args, 1);
   if (!Game.BackgroundSurface) Game.BackgroundSurface = std::make_unique<TGaleBitmap>();
   TGaleBitmap& bg = *Game.BackgroundSurface;
-  bg.LoadImage("dat\\" + name);
+  bg.LoadImage(*Game.Machine, "dat\\" + name);
   PadToFrame(bg);
 
   // The first marker (row by row, left to right) places the text; its left

@@ -3,13 +3,16 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <stdexcept>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/SdlAudio.h"
+#include "platform/TextRaster.h"
 
 namespace platform {
 
@@ -83,6 +86,7 @@ struct SdlPlatform::Impl {
   bool quitPending = false;
   bool boxes = true;
   std::unique_ptr<SdlAudio> audio;
+  TextRaster text;
 
   void Borders(int& top, int& left, int& bottom, int& right) {
     top = left = bottom = right = 0;
@@ -163,6 +167,20 @@ SdlPlatform::~SdlPlatform() {
   if (impl_->window) SDL_DestroyWindow(impl_->window);
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
   SDL_Quit();
+}
+
+std::uint32_t SdlPlatform::MillisecondsSinceMidnightUtc() {
+  using namespace std::chrono;
+  const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  return static_cast<std::uint32_t>(ms % 86400000);
+}
+
+bool SdlPlatform::ReadFile(const std::string& gameName, std::string& bytes) {
+  return ReadGameFile(".", gameName, bytes);
+}
+
+TextRaster& SdlPlatform::Text() {
+  return impl_->text;
 }
 
 std::int32_t SdlPlatform::Milliseconds() {

@@ -56,10 +56,7 @@ bool ReadInput(const std::string& name, std::string& bytes) {
     bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     return !std::cin.bad();
   }
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  return platform::ReadNativeFile(name, bytes);
 }
 
 bool WriteOutput(const std::string& name, const std::string& bytes) {
@@ -145,7 +142,7 @@ int TraceCommand(const std::vector<std::string>& args) {
   try {
     const mgdat::TraceResult result =
         mgdat::Trace(gameName, options, std::cout, [](const std::string& name, std::string& bytes) {
-          return platform::ReadWholeFile(name, bytes);
+          return platform::ReadGameFile(name.starts_with('/') ? "/" : ".", name, bytes);
         });
     std::cout.flush();
     if (!result.loaded) {

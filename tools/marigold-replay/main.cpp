@@ -1,8 +1,6 @@
 // marigold-replay: runs the real game (application, main form, loop) on the
 // headless machine with a virtual clock, feeds it scripted mouse input and
 // prints what it delivered, played and showed, one JSON object a line.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -188,9 +186,13 @@ int main(int argc, char** argv) {
     frames = std::filesystem::absolute(frames).string();
     std::filesystem::create_directories(frames);
   }
-  if (chdir(data.c_str()) != 0) Usage("cannot enter data folder '" + data + "'");
+  std::error_code noFolder;
+  if (!std::filesystem::is_directory(data, noFolder)) {
+    Usage("cannot enter data folder '" + data + "'");
+  }
 
   platform::HeadlessPlatform machine;
+  machine.SetDataFolder(data);
   const std::int64_t start = machine.Now();
   auto tickNow = [&] { return (machine.Now() - start) / kTickMs; };
 

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/Files.h"
 #include "platform/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
 #include "tools/mkdata/Music.h"
@@ -17,11 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  std::string bytes;
+  if (!platform::ReadNativeFile(path.string(), bytes)) {
+    throw std::runtime_error("cannot read " + path.string());
+  }
+  return bytes;
 }
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
