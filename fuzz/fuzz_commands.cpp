@@ -8,8 +8,8 @@
 #include "fuzz/FuzzSupport.h"
 #include "game/UnitCommon.h"
 #include "gfx/GaleBmp.h"
-#include "platform/HeadlessPlatform.h"
-#include "platform/ImageWrite.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "tools/imagewrite/ImageWrite.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ platform::HeadlessPlatform& Machine() {
     const std::uint8_t red[4 * 3 * 3] = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255,
                                          0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255,
                                          0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255};
-    const auto bmp = platform::EncodeBmp(red, 4, 3, 12);
+    const auto bmp = imagewrite::EncodeBmp(red, 4, 3, 12);
     machine.AddFile("dat\\a.bmp", std::string(bmp.begin(), bmp.end()));
     return true;
   }();

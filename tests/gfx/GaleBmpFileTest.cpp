@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "gfx/GaleBmp.h"
-#include "platform/HeadlessPlatform.h"
-#include "tests/gfx/TestJpegData.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "tests/gfx/JpegTestData.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "platform/HeadlessPlatform.h"
-#include "platform/RecordingAudio.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/RecordingAudio.h"
 #include "sound/GaleMidi.h"
 #include "sound/GaleWave.h"
 

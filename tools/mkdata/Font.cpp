@@ -1,8 +1,8 @@
 #include <stdexcept>
 
 #include "gfx/GaleBmp.h"
-#include "platform/ImageWrite.h"
 #include "platform/TextRaster.h"
+#include "tools/imagewrite/ImageWrite.h"
 #include "tools/mkdata/MakeData.h"
 
 namespace mkdata {
@@ -30,7 +30,7 @@ std::vector<unsigned char> DrawFontStrip() {
     std::copy(strip.Rows[y], strip.Rows[y] + strip.Width() * 3,
               packed.data() + y * strip.Width() * 3);
   }
-  return platform::EncodeBmp(packed.data(), strip.Width(), kHeight, strip.Width() * 3);
+  return imagewrite::EncodeBmp(packed.data(), strip.Width(), kHeight, strip.Width() * 3);
 }
 
 }  // namespace mkdata

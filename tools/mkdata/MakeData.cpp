@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "platform/Files.h"
-#include "platform/ImageWrite.h"
+#include "tools/imagewrite/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
 #include "tools/mkdata/Music.h"
 #include "tools/mkdata/Pictures.h"
@@ -59,11 +59,12 @@ std::vector<std::string> MakeData(const std::string& outDir, const std::string& 
   for (const PictureFile& f : PaintPictures()) {
     const Picture& p = f.picture;
     if (f.format == PictureFormat::Jpeg) {
-      platform::WriteJpeg((dat / f.fileName).string(), p.bgr.data(), p.width, p.height, p.Stride(),
-                          92);
+      imagewrite::WriteJpeg((dat / f.fileName).string(), p.bgr.data(), p.width, p.height,
+                            p.Stride(), 92);
       written.push_back(f.fileName);
     } else {
-      write(f.fileName, AsString(platform::EncodeBmp(p.bgr.data(), p.width, p.height, p.Stride())));
+      write(f.fileName,
+            AsString(imagewrite::EncodeBmp(p.bgr.data(), p.width, p.height, p.Stride())));
     }
   }
   write("font.bmp", AsString(DrawFontStrip()));

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/HeadlessPlatform.h"
-#include "platform/ImageWrite.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "tests/support/ScratchFolder.h"
+#include "tools/imagewrite/ImageWrite.h"
 
 #include "game/UnitBmp.h"
 #include "game/UnitCommon.h"
@@ -84,8 +84,8 @@ class ScopedDataFolder {
 
   void WriteBmp(const std::string& name, const TGaleBitmap& s) {
     const int stride = s.Height() > 1 ? static_cast<int>(s.Rows[1] - s.Rows[0]) : 3 * s.Width();
-    platform::WriteBmp((root_ / "dat" / name).string(), s.Rows.at(0), s.Width(), s.Height(),
-                       stride);
+    imagewrite::WriteBmp((root_ / "dat" / name).string(), s.Rows.at(0), s.Width(), s.Height(),
+                         stride);
   }
   // Writes dat/<name> as it is.
   void Write(const std::string& name, const std::string& bytes) {

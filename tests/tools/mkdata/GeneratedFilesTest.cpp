@@ -10,7 +10,7 @@
 
 #include "gfx/GaleBmp.h"
 #include "platform/Encoding.h"
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/MidiCheck.h"
 #include "script/MyCrypt.h"
 #include "tests/support/ScratchFolder.h"

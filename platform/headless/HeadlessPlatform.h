@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/RecordingAudio.h"
 #include "platform/TextRaster.h"
+#include "platform/headless/RecordingAudio.h"
 
 namespace platform {
 

@@ -1,8 +1,14 @@
-#include "platform/SdlAudio.h"
+// Real audio through SDL2_mixer and FluidSynth.
+// Implements: the audio device, MIDI pieces checked then synthesised by one
+//   FluidSynth synth (the SoundFont loaded once) fed through SDL_mixer's
+//   music hook, WAV sounds on one mixer channel (once or looping), the beep.
+// Not here: when music and sound start or stop (sound/), and the recording
+//   outputs the headless machine uses (platform/headless/RecordingAudio).
+#include "platform/sdl/SdlAudio.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
-#include <fluidsynth.h>
+#include <SDL.h>         // the audio subsystem and its lock
+#include <SDL_mixer.h>   // the mix: WAV chunks on a channel, the music hook
+#include <fluidsynth.h>  // MIDI synthesis from a SoundFont
 
 #include <cmath>
 #include <cstdlib>
