@@ -17,11 +17,6 @@
 
 namespace {
 
-// The frame is always 600 x 400; the loops below still clip to the surface
-// they are given so that no row or column outside it is ever addressed.
-constexpr int kFrameWidth = 600;
-constexpr int kFrameHeight = 400;
-
 // "焔の庭" in CP932.
 const std::string kTitleHeading = "\x89\x8B\x82\xCC\x92\xEB";
 const std::string kTitlePrompt = "- CLICK TO START -";
@@ -210,13 +205,13 @@ void MainPainter() {
   FlickerBlack(frame);
 
   frame.SetFont(Game.FontSize, fsBold, Game.TextColor);
-  const std::int32_t pitch = CheckedAdd(frame.FontHeight(), 5);
+  const std::int32_t pitch = CheckedAdd(frame.FontHeight(), kLineGap);
   for (std::int32_t i = 0; i < Game.StoryLineCount; ++i) {
     const std::string& line = Game.StoryLines.at(static_cast<std::size_t>(i));
     const std::int32_t baseY = CheckedAdd(Game.TextOriginY, CheckedMul(i, pitch));
     for (int copy = 0; copy < 3; ++copy) {
-      const std::int32_t y = CheckedAdd(baseY, random(3));
-      const std::int32_t x = CheckedAdd(Game.TextOriginX, random(3));
+      const std::int32_t y = CheckedAdd(baseY, random(kTextShake));
+      const std::int32_t x = CheckedAdd(Game.TextOriginX, random(kTextShake));
       frame.DrawText(x, y, line);
     }
   }

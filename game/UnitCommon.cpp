@@ -3,10 +3,12 @@
 #include "game/UnitCommon.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "app/GaleForm.h"
 #include "app/GaleTimer.h"
@@ -20,9 +22,35 @@ GameState Game;
 
 namespace {
 
-constexpr int kFrameWidth = 600;
-constexpr int kFrameHeight = 400;
-constexpr std::int32_t kHeatCeiling = 999;
+using story::kHeatCeiling;
+
+// The game's handler of each story command, in the table's order.
+constexpr std::array<std::pair<story::Id, TCommandHandler>, story::kCommandCount> kHandlers{{
+    {story::Id::Midi, CmdMidi},
+    {story::Id::Wave, CmdWave},
+    {story::Id::WaveByLoop, CmdWaveByLoop},
+    {story::Id::Image, CmdImage},
+    {story::Id::Font, CmdFont},
+    {story::Id::Button, CmdButton},
+    {story::Id::HeatyJump, CmdHeatyJump},
+    {story::Id::ImageSub, CmdImageSub},
+    {story::Id::HeatUp, CmdHeatUp},
+    {story::Id::HeatSpark, CmdHeatSpark},
+    {story::Id::VanishButton, CmdVanishButton},
+    {story::Id::Finalize, CmdFinalize},
+    {story::Id::Saying, CmdSaying},
+    {story::Id::StopTimer, CmdStopTimer},
+}};
+
+constexpr bool HandlersPaired() {
+  for (std::size_t i = 0; i < kHandlers.size(); ++i) {
+    if (kHandlers[i].first != story::kCommands[i].id || kHandlers[i].second == nullptr) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(HandlersPaired(), "every story command needs its handler, in the table's order");
 
 // The script's view of the application: beeps and the terminate request go
 // to the application that owns the main form, files are read by the machine.
@@ -129,22 +157,9 @@ void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed) {
   Game.StoryScript =
       std::make_unique<TGaleScript>(*Game.ScriptHost, "dat\\story.dat", ScrambledFiles);
   TGaleScript& script = *Game.StoryScript;
-  script.SetBatchLimit(10);
+  script.SetBatchLimit(kMaxStoryLines);
   script.SetBatchHandler(TakeStoryLines);
-  script.RegisterCommand("#midi", CmdMidi);
-  script.RegisterCommand("#wave", CmdWave);
-  script.RegisterCommand("#waveByLoop", CmdWaveByLoop);
-  script.RegisterCommand("#image", CmdImage);
-  script.RegisterCommand("#font", CmdFont);
-  script.RegisterCommand("#button", CmdButton);
-  script.RegisterCommand("#heatyJump", CmdHeatyJump);
-  script.RegisterCommand("#imagesub", CmdImageSub);
-  script.RegisterCommand("#heatUp", CmdHeatUp);
-  script.RegisterCommand("#heatSpark", CmdHeatSpark);
-  script.RegisterCommand("#vanishButton", CmdVanishButton);
-  script.RegisterCommand("#finalize", CmdFinalize);
-  script.RegisterCommand("#saying", CmdSaying);
-  script.RegisterCommand("#stopTimer", CmdStopTimer);
+  RegisterStoryCommands(script);
 
   Game.SayingList.clear();
   LoadSayings(*Game.ScriptHost, "dat\\saying.dat", Game.SayingList, ScrambledFiles);
@@ -153,6 +168,16 @@ void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed) {
   CreateSurfaces();
   Game.TaskTimer->AddTask(GameTick, 50, "");
   StartTitle();
+}
+
+void RegisterStoryCommands(TGaleScript& script) {
+  for (const story::Command& command : story::kCommands) {
+    script.RegisterCommand(std::string(command.word), HandlerFor(command.id));
+  }
+}
+
+TCommandHandler HandlerFor(story::Id id) {
+  return kHandlers.at(static_cast<std::size_t>(id)).second;
 }
 
 void DoneGame() {
@@ -349,7 +374,7 @@ void ActivateButton(std::int32_t index) {
     throw std::out_of_range("ボタン番号 " + std::to_string(index) + " は範囲外です");
   }
   const std::string target = Game.Buttons.at(static_cast<std::size_t>(index)).Target;
-  if (target != "THROUGH" && Game.StoryScript) Game.StoryScript->JumpToLabel(target);
+  if (target != story::kThroughTarget && Game.StoryScript) Game.StoryScript->JumpToLabel(target);
   ClearButtons();
   AdvanceStory();
 }

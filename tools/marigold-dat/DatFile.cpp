@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "game/StoryCommands.h"
 #include "platform/Encoding.h"
 #include "script/GaleScript.h"
 #include "script/MyCrypt.h"
@@ -67,11 +68,6 @@ class TraceHost : public TScriptHost {
  private:
   const FileReader& reader_;
 };
-
-// The command words the game registers, in its order.
-const char* const kGameCommands[] = {
-    "#midi",     "#wave",   "#waveByLoop", "#image",        "#font",     "#button", "#heatyJump",
-    "#imagesub", "#heatUp", "#heatSpark",  "#vanishButton", "#finalize", "#saying", "#stopTimer"};
 
 std::string JsonWords(const TWordList& words) {
   std::string out = "[";
@@ -170,10 +166,11 @@ TraceResult Trace(const std::string& gameName, const TraceOptions& options, std:
 
   std::vector<TWordList> commands;
   TWordList batch;
-  script.SetBatchLimit(10);
+  script.SetBatchLimit(story::kMaxStoryLines);
   script.SetBatchHandler([&](const TWordList& lines) { batch = lines; });
-  for (const char* name : kGameCommands) {
-    script.RegisterCommand(name, [&](const TWordList& words) { commands.push_back(words); });
+  for (const story::Command& command : story::kCommands) {
+    script.RegisterCommand(std::string(command.word),
+                           [&](const TWordList& words) { commands.push_back(words); });
   }
   script.JumpToLabel(options.label);
 
