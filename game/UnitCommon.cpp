@@ -13,6 +13,7 @@
 #include "app/GaleForm.h"
 #include "app/GaleTimer.h"
 #include "game/UnitBmp.h"
+#include "gfx/Painter.h"
 #include "platform/Platform.h"
 #include "script/GaleUtility.h"
 #include "sound/GaleMidi.h"
@@ -92,29 +93,10 @@ std::int32_t CapHeatLimit(const TWordList& args, std::int64_t value) {
   return static_cast<std::int32_t>(value);
 }
 
-TPixel PixelAt(const TGaleBitmap& s, int x, int y) {
-  const std::uint8_t* p = s.Rows[static_cast<std::size_t>(y)] + 3 * x;
-  return TPixel{p[0], p[1], p[2]};
-}
-
-void PutPixel(TGaleBitmap& s, int x, int y, TPixel c) {
-  std::uint8_t* p = s.Rows[static_cast<std::size_t>(y)] + 3 * x;
-  p[0] = c.b;
-  p[1] = c.g;
-  p[2] = c.r;
-}
-
 }  // namespace
 
 void PadToFrame(TGaleBitmap& s) {
-  if (s.Width() >= kFrameWidth && s.Height() >= kFrameHeight) return;
-  const int w = std::max(s.Width(), kFrameWidth);
-  const int h = std::max(s.Height(), kFrameHeight);
-  TGaleBitmap padded;
-  padded.Resize(w, h, FillColor);
-  s.CopyBlock(padded, 0, 0, s.Width(), s.Height(), 0, 0);
-  s.Resize(w, h, FillColor);
-  padded.CopyBlock(s, 0, 0, w, h, 0, 0);
+  s.GrowTo(kFrameWidth, kFrameHeight, FillColor);
 }
 
 void TRandom::BadBound() {
@@ -446,20 +428,18 @@ void CmdImage(const TWordList& args) {
   // neighbour: white stands in for it.
   bool found = false;
   TPixel replacement = FillColor;
+  TPainter painter(bg);
   for (int r = 0; r < kFrameHeight; ++r) {
     for (int c = 0; c < kFrameWidth; ++c) {
-      if (!SameColor(PixelAt(bg, c, r), TextMarkColor)) continue;
+      if (!SameColor(painter.At(c, r), TextMarkColor)) continue;
       if (!found) {
         found = true;
-        replacement = c > 0 ? PixelAt(bg, c - 1, r) : FillColor;
-        const TColorRef red = 255u - replacement.r;
-        const TColorRef green = 255u - replacement.g;
-        const TColorRef blue = 255u - replacement.b;
-        Game.TextColor = red + 256u * green + 65536u * blue;
+        replacement = c > 0 ? painter.At(c - 1, r) : FillColor;
+        Game.TextColor = ToColorRef(Inverted(replacement));
         Game.TextOriginX = c;
         Game.TextOriginY = r;
       }
-      PutPixel(bg, c, r, replacement);
+      painter.Put(c, r, replacement);
     }
   }
   Game.SubImageCount = 0;

@@ -1,6 +1,8 @@
 #include "tools/marigold-dat/DatFile.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 #include <vector>
 
 #include "game/StoryCommands.h"
@@ -171,6 +173,14 @@ TraceResult Trace(const std::string& gameName, const TraceOptions& options, std:
   for (const story::Command& command : story::kCommands) {
     script.RegisterCommand(std::string(command.word),
                            [&](const TWordList& words) { commands.push_back(words); });
+  }
+  // A label asked for that the story does not hold would silently start at
+  // the top.
+  const TScriptUnit& page = *script.Pages.back();
+  if (options.labelMustExist && std::find(page.Lines.begin(), page.Lines.begin() + page.Count,
+                                          options.label) == page.Lines.begin() + page.Count) {
+    throw std::runtime_error("no label '" + platform::Cp932ToUtf8(options.label) +
+                             "' in the story");
   }
   script.JumpToLabel(options.label);
 

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "app/CommandLine.h"
 #include "game/Frame.h"
 #include "game/StoryCommands.h"
 #include "gfx/GaleBmp.h"
@@ -731,11 +732,7 @@ std::size_t Utf8Length(const std::string& text, std::size_t pos) {
 }
 
 std::string ReadBytes(const fs::path& path) {
-  std::string bytes;
-  if (!platform::ReadNativeFile(path.string(), bytes)) {
-    throw std::runtime_error("cannot read " + path.string());
-  }
-  return bytes;
+  return cli::ReadFile(path);
 }
 
 const char* SeverityWord(Severity severity) {
@@ -749,13 +746,6 @@ const char* SeverityWord(Severity severity) {
   }
   return "error";
 }
-
-const char kUsage[] =
-    "usage: marigold-dat lint PATH [--plain]\n"
-    "Checks a story script. PATH is a scrambled story .dat whose pictures, music and\n"
-    "sounds lie in its folder; with --plain it is plain UTF-8 text.\n"
-    "Prints file:line: error|warning|info: message; exit status 1 when there is an\n"
-    "error, 0 otherwise, 2 on bad usage.\n";
 
 }  // namespace
 
@@ -853,40 +843,11 @@ std::string FormatDiagnostic(const std::string& file, const Diagnostic& diagnost
          ": " + diagnostic.message;
 }
 
-int RunLint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::optional<std::string> path;
-  bool plain = false;
-  for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "-h") {
-      out << kUsage;
-      return 0;
-    }
-    if (arg == "--plain") {
-      plain = true;
-    } else if (!arg.empty() && arg[0] == '-') {
-      err << "marigold-dat lint: unknown option " << arg << "\n" << kUsage;
-      return 2;
-    } else if (path) {
-      err << "marigold-dat lint: more than one PATH\n" << kUsage;
-      return 2;
-    } else {
-      path = arg;
-    }
-  }
-  if (!path) {
-    err << kUsage;
-    return 2;
-  }
-  std::vector<Diagnostic> diagnostics;
-  try {
-    diagnostics = LintFile(*path, plain, MachineOptions());
-  } catch (const std::exception& e) {
-    err << "marigold-dat lint: " << e.what() << "\n";
-    return 2;
-  }
+int RunLint(const std::string& path, bool plain, std::ostream& out) {
+  const std::vector<Diagnostic> diagnostics = LintFile(path, plain, MachineOptions());
   bool failed = false;
   for (const Diagnostic& diagnostic : diagnostics) {
-    out << FormatDiagnostic(*path, diagnostic) << "\n";
+    out << FormatDiagnostic(path, diagnostic) << "\n";
     failed = failed || diagnostic.severity == Severity::kError;
   }
   return failed ? 1 : 0;
