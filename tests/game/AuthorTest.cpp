@@ -15,6 +15,18 @@ namespace fs = std::filesystem;
 
 class AuthorTest : public GameTest {
  protected:
+  // Author mode works in the game folder, as the program does after its chdir.
+  void SetUp() override {
+    GameTest::SetUp();
+    previous_ = fs::current_path();
+    fs::current_path(folder.Path("story.dat").parent_path().parent_path());
+  }
+  void TearDown() override {
+    fs::current_path(previous_);
+    GameTest::TearDown();
+  }
+  fs::path previous_;
+
   void WriteText(const std::string& name, const std::string& utf8) {
     std::ofstream(name, std::ios::binary) << utf8;
     // Newer than anything packed before, whatever the file system's clock grain.

@@ -91,7 +91,7 @@ TEST_F(ReloadTest, ReloadClearsTheChoiceAndKeepsTheOldStoryWhenTheFileIsGone) {
   StartMain();
   ASSERT_EQ(Game.ButtonCount, 1);
   TGaleScript* before = Game.StoryScript.get();
-  std::filesystem::remove("dat/story.dat");
+  std::filesystem::remove(folder.Path("story.dat"));
   EXPECT_THROW(ReloadStory("@start"), std::runtime_error);
   EXPECT_EQ(Game.StoryScript.get(), before);
   EXPECT_EQ(Game.ButtonCount, 1);
