@@ -5,6 +5,7 @@
 // (windows/FontFaces.cpp).
 #pragma once
 
+// FreeType: the library and face handles OpenFace works with.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -25,9 +26,10 @@ std::vector<FaceFile> FaceCandidates();
 // Opens one face with FreeType (FT_New_Face's results and errors).
 FT_Error OpenFace(FT_Library library, const FaceFile& file, FT_Face* face);
 
-// The IPA gothic font file the Windows package ships beside the programs,
-// fonts/ipagp.ttf in the folder of the running executable (UTF-8), whether
-// or not it exists.
+// The IPA P gothic font file the Windows package ships beside the programs
+// (fonts/ipagp.ttf in the running executable's folder, UTF-8). On Linux,
+// when there is none beside the program, the Debian package's copy of that
+// same file. The replay tool draws with it on both systems.
 std::string ShippedFontPath();
 
 }  // namespace platform

@@ -140,6 +140,7 @@ bool EncodeOne(char32_t c, std::string& out) {
   if (c >= 0xE0000 && c <= 0xE007F) return true;  // language tags: written as nothing
   if (ExtraCp932(c, out)) return true;
   if (c > 0xFFFF) return false;  // CP932 holds nothing outside the BMP
+  if (c == 0x80) return false;   // Windows writes byte 0x80, which is no CP932 character
   const wchar_t unit = static_cast<wchar_t>(c);
   char bytes[4];
   BOOL usedDefault = FALSE;

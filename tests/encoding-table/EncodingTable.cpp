@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/Console.h"
 #include "platform/Encoding.h"
 
 namespace {
@@ -59,6 +60,7 @@ void Encoded(const std::string& label, const std::string& utf8) {
 }  // namespace
 
 int main() {
+  platform::PrepareConsole();
   for (int b = 0; b < 256; ++b) Decoded(std::string(1, static_cast<char>(b)));
   for (int lead = 0x80; lead < 0x100; ++lead) {
     for (int trail = 0; trail < 0x100; ++trail) {

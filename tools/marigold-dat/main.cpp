@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Console.h"
 #include "platform/Encoding.h"
 #include "platform/Files.h"
 #include "tools/marigold-dat/DatFile.h"
@@ -162,6 +163,7 @@ int TraceCommand(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::PrepareConsole();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return Usage(kUsage);
   const std::string command = args[0];

@@ -16,6 +16,7 @@
 
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"
+#include "platform/Console.h"
 #include "platform/Encoding.h"
 #include "platform/HeadlessPlatform.h"
 #include "platform/ImageWrite.h"
@@ -142,6 +143,7 @@ std::vector<Scheduled> ReadInput(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::PrepareConsole();
   std::string data, input, frames;
   std::uint32_t seed = 1;
   std::int64_t ticks = 100;
