@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "app/UnitForm.h"
-#include "platform/SdlPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
 
 int main() {
   try {

@@ -8,7 +8,7 @@
 #include "fuzz/FuzzSupport.h"
 #include "game/UnitCommon.h"
 #include "gfx/GaleBmp.h"
-#include "platform/ImageWrite.h"
+#include "tools/imagewrite/ImageWrite.h"
 
 namespace {
 
@@ -19,8 +19,9 @@ void MakePictures() {
   const auto dat = fuzz::ScratchFolder() / "dat";
   TGaleBitmap small;
   small.Resize(4, 3, TPixel{0, 0, 255});
-  platform::WriteBmp((dat / "a.bmp").string(), small.Rows.at(0), 4, 3,
-                     static_cast<int>(small.Rows.size() > 1 ? small.Rows[1] - small.Rows[0] : 12));
+  imagewrite::WriteBmp(
+      (dat / "a.bmp").string(), small.Rows.at(0), 4, 3,
+      static_cast<int>(small.Rows.size() > 1 ? small.Rows[1] - small.Rows[0] : 12));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Music on Windows: the system's MIDI synthesiser through SDL_mixer's
 // native MIDI (winmm), as the game always played it. Implements
-// platform/SdlMusic.h; the mixer's rate does not matter to it.
-#include "platform/SdlMusic.h"
+// platform/sdl/SdlMusic.h; the mixer's rate does not matter to it.
+#include "platform/sdl/SdlMusic.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

@@ -18,8 +18,8 @@
 #include "game/UnitCommon.h"
 #include "platform/Console.h"
 #include "platform/Encoding.h"
-#include "platform/HeadlessPlatform.h"
-#include "platform/ImageWrite.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "tools/imagewrite/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
 
 namespace {
@@ -206,8 +206,8 @@ int main(int argc, char** argv) {
         const std::int64_t t = tickNow();
         if (!at.count(t)) return;
         const std::string path = frames + "/frame-" + std::to_string(t) + ".png";
-        platform::WritePng(path, machine.LastFrame().data(), machine.LastFrameWidth(),
-                           machine.LastFrameHeight(), machine.LastFrameWidth() * 3);
+        imagewrite::WritePng(path, machine.LastFrame().data(), machine.LastFrameWidth(),
+                             machine.LastFrameHeight(), machine.LastFrameWidth() * 3);
         return;
       }
       case Kind::Beep:

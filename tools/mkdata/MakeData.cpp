@@ -5,7 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/ImageWrite.h"
+#include "tools/imagewrite/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
 #include "tools/mkdata/Music.h"
 #include "tools/mkdata/Pictures.h"
@@ -58,11 +58,12 @@ std::vector<std::string> MakeData(const std::string& outDir, const std::string& 
   for (const PictureFile& f : PaintPictures()) {
     const Picture& p = f.picture;
     if (f.format == PictureFormat::Jpeg) {
-      platform::WriteJpeg((dat / f.fileName).string(), p.bgr.data(), p.width, p.height, p.Stride(),
-                          92);
+      imagewrite::WriteJpeg((dat / f.fileName).string(), p.bgr.data(), p.width, p.height,
+                            p.Stride(), 92);
       written.push_back(f.fileName);
     } else {
-      write(f.fileName, AsString(platform::EncodeBmp(p.bgr.data(), p.width, p.height, p.Stride())));
+      write(f.fileName,
+            AsString(imagewrite::EncodeBmp(p.bgr.data(), p.width, p.height, p.Stride())));
     }
   }
   write("font.bmp", AsString(DrawFontStrip()));

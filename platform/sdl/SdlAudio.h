@@ -1,6 +1,6 @@
 // Real audio through SDL2_mixer: MIDI music (synthesised by FluidSynth with a
 // General MIDI SoundFont on Linux, by the system's synthesiser on Windows:
-// platform/SdlMusic.h), and WAV sounds on one channel.
+// platform/sdl/SdlMusic.h), and WAV sounds on one channel.
 #pragma once
 
 #include <memory>

@@ -1,8 +1,8 @@
 // Music on Linux: FluidSynth renders the piece into SDL_mixer's music hook.
-// Implements platform/SdlMusic.h. The SoundFont is the first that loads of
+// Implements platform/sdl/SdlMusic.h. The SoundFont is the first that loads of
 // the paths listed in SDL_SOUNDFONTS (separated by ':' or ';'), or else
 // /usr/share/sounds/sf2/TimGM6mb.sf2; it is loaded once, when opening.
-#include "platform/SdlMusic.h"
+#include "platform/sdl/SdlMusic.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

@@ -1,4 +1,13 @@
-#include "platform/SdlPlatform.h"
+// The real machine through SDL2.
+// Implements: the one fixed-size window (hidden until shown, placed by the
+//   caller), each frame converted straight into the window's own surface,
+//   SDL's event queue as the game's messages (mouse with capture while the
+//   left button is down, double clicks as presses, keys as Windows
+//   virtual-key codes, the close box and SIGTERM as Close), SDL's millisecond
+//   clock, the error box, and the audio of SdlAudio (music, sound, beep).
+// Not here: files, encodings, pictures and text (the shared services in
+//   platform/), and anything of the game's own drawing.
+#include "platform/sdl/SdlPlatform.h"
 
 #include <SDL.h>
 
@@ -9,7 +18,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/SdlAudio.h"
+#include "platform/sdl/SdlAudio.h"
 
 namespace platform {
 

@@ -87,8 +87,8 @@ class LintStories : public ::testing::Test {
   static void SetUpTestSuite() {
     folder_ = fs::temp_directory_path() / ("marigold-lint-" + std::to_string(getpid()));
     fs::create_directories(folder_);
-    for (const auto& entry :
-         fs::directory_iterator(fs::path(MARIGOLD_SOURCE_DIR) / "tests/lint/stories")) {
+    for (const auto& entry : fs::directory_iterator(fs::path(MARIGOLD_SOURCE_DIR) /
+                                                    "tests/tools/marigold-dat/stories")) {
       fs::copy_file(entry.path(), folder_ / entry.path().filename(),
                     fs::copy_options::overwrite_existing);
     }

@@ -1,7 +1,13 @@
-#include "platform/SdlAudio.h"
+// Real audio through SDL2_mixer.
+// Implements: the audio device, MIDI pieces checked then handed to the
+//   music synthesiser (sdl/SdlMusic.h: FluidSynth on Linux, the system's on
+//   Windows), WAV sounds on one mixer channel (once or looping), the beep.
+// Not here: when music and sound start or stop (sound/), and the recording
+//   outputs the headless machine uses (platform/headless/RecordingAudio).
+#include "platform/sdl/SdlAudio.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
+#include <SDL.h>        // the audio subsystem
+#include <SDL_mixer.h>  // the mix: WAV chunks on a channel
 
 #include <cmath>
 #include <filesystem>
@@ -11,7 +17,7 @@
 
 #include "platform/Files.h"
 #include "platform/MidiCheck.h"
-#include "platform/SdlMusic.h"
+#include "platform/sdl/SdlMusic.h"
 
 namespace platform {
 namespace {
