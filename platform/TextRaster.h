@@ -2,9 +2,11 @@
 // monochrome glyphs (no smoothing) in exactly the requested colour, the
 // pixels between and around the glyphs left untouched.
 //
-// The face is found through fontconfig: IPAPGothic first, then any face that
-// covers Japanese, then any face at all. A machine with no usable face makes
-// the first use throw std::runtime_error.
+// The face is the first usable one of platform/FontFaces.h: on Linux through
+// fontconfig, IPAPGothic first, then any face that covers Japanese, then any
+// face at all; on Windows the fonts folder's MS PGothic, else the IPA font
+// shipped beside the program. A machine with no usable face makes the first
+// use throw std::runtime_error.
 //
 // Font heights follow the GDI: a positive height is the character cell
 // height (the font's Windows ascent plus descent scale to it), a negative
