@@ -45,3 +45,14 @@ add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
 # paths, no link time stamps.
 add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=)
 add_link_options(-Wl,--no-insert-timestamp)
+
+# Puts the font the Windows package ships (fonts/ipagp.ttf) beside a program
+# of the build, as in the package, so the game and the replay tool draw with
+# it here too.
+function(marigold_ship_font target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different
+      /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf
+      $<TARGET_FILE_DIR:${target}>/fonts/ipagp.ttf
+    VERBATIM)
+endfunction()

@@ -6,6 +6,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -52,11 +53,21 @@ struct SizedFace {
   std::unordered_map<char32_t, Glyph> glyphs;
 };
 
+// Set by UseShippedFont: the shipped font before anything the system offers.
+std::atomic<bool> shippedFontFirst{false};
+
+std::vector<FaceFile> Candidates() {
+  std::vector<FaceFile> all;
+  if (shippedFontFirst) all.push_back({ShippedFontPath(), 0});
+  for (FaceFile& f : FaceCandidates()) all.push_back(std::move(f));
+  return all;
+}
+
 class Rasterizer {
  public:
   Rasterizer() {
     if (FT_Init_FreeType(&library_) != 0) throw std::runtime_error("FreeType を初期化できません");
-    for (const FaceFile& candidate : FaceCandidates()) {
+    for (const FaceFile& candidate : Candidates()) {
       FT_Face face = nullptr;
       if (OpenFace(library_, candidate, &face) != 0) continue;
       if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
@@ -291,6 +302,10 @@ Rasterizer& Instance() {
 }
 
 }  // namespace
+
+void UseShippedFont() {
+  shippedFontFirst = true;
+}
 
 void DrawText(std::uint8_t* pixels, int width, int height, int stride, int x, int y,
               std::string_view cp932, const TextFont& font) {

@@ -54,6 +54,13 @@ constexpr std::size_t kTextCacheRunLimit = 1 << 21;
 // How many runs the glyph cache holds now, one extra counted per glyph.
 std::size_t TextCacheRuns();
 
+// Draws with the IPA P gothic font file shipped beside the programs (the
+// Windows package's fonts/ipagp.ttf; on Linux, without one beside the
+// program, the Debian file the package ships) before any face the system
+// offers, so that frames come out the same on every system. Call before the
+// first text is drawn or measured.
+void UseShippedFont();
+
 // The file of the face in use; finds and opens it if that has not happened
 // yet (throws std::runtime_error when there is none).
 const std::string& TextFacePath();

@@ -18,6 +18,7 @@
 #include "game/UnitCommon.h"
 #include "platform/Console.h"
 #include "platform/Encoding.h"
+#include "platform/TextRaster.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tools/imagewrite/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
@@ -144,6 +145,8 @@ std::vector<Scheduled> ReadInput(const std::string& path) {
 
 int main(int argc, char** argv) {
   platform::PrepareConsole();
+  // The same font file on every system, so frames can be compared.
+  platform::UseShippedFont();
   std::string data, input, frames;
   std::uint32_t seed = 1;
   std::int64_t ticks = 100;
