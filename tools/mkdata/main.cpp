@@ -3,9 +3,14 @@
 #include <exception>
 #include <iostream>
 
+#include "platform/Console.h"
+#include "platform/TextRaster.h"
 #include "tools/mkdata/MakeData.h"
 
 int main(int argc, char** argv) {
+  platform::PrepareConsole();
+  // The same font file on every system, so the same data come out.
+  platform::UseShippedFont();
   if (argc < 2 || argc > 3) {
     std::cerr << "usage: marigold-mkdata OUTDIR [DEMODIR]\n";
     return 2;
