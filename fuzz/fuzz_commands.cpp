@@ -1,11 +1,11 @@
-// The number-taking story commands (#button, #imagesub, #font, #heatyJump,
-// #heatUp) driven through the interpreter with the game's own handlers on a
+// The number-taking story commands driven through the interpreter with the game's own handlers on a
 // fresh game state. The story is the input as plain text.
 #include <exception>
 #include <memory>
 #include <string>
 
 #include "fuzz/FuzzSupport.h"
+#include "game/StoryCommands.h"
 #include "game/UnitCommon.h"
 #include "gfx/GaleBmp.h"
 #include "tools/imagewrite/ImageWrite.h"
@@ -24,6 +24,14 @@ void MakePictures() {
       static_cast<int>(small.Rows.size() > 1 ? small.Rows[1] - small.Rows[0] : 12));
 }
 
+// The commands that read a number: the ones whose arithmetic the input drives.
+bool TakesNumber(const story::Command& command) {
+  for (const story::Param& param : command.params) {
+    if (param.kind == story::Arg::Number && !param.name.empty()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -34,11 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     Game.StoryScript = std::make_unique<TGaleScript>(host, "dat\\story.dat", false);
     TGaleScript& script = *Game.StoryScript;
-    script.RegisterCommand("#button", CmdButton);
-    script.RegisterCommand("#imagesub", CmdImageSub);
-    script.RegisterCommand("#font", CmdFont);
-    script.RegisterCommand("#heatyJump", CmdHeatyJump);
-    script.RegisterCommand("#heatUp", CmdHeatUp);
+    for (const story::Command& command : story::kCommands) {
+      if (TakesNumber(command)) {
+        script.RegisterCommand(std::string(command.word), HandlerFor(command.id));
+      }
+    }
     script.SetBatchHandler([](const TWordList&) {});
     script.SetBatchLimit(3);
     for (int i = 0; i < 32 && !script.Ended; ++i) {

@@ -8,8 +8,12 @@
 
 #include <SDL.h>        // the audio subsystem
 #include <SDL_mixer.h>  // the mix: WAV chunks on a channel
+#ifndef _WIN32
+#include <alsa/error.h>  // snd_lib_error_set_handler: ALSA's own error printing
+#endif
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <numbers>
 #include <string>
@@ -30,6 +34,14 @@ constexpr int kBeepChannel = 1;   // the system beep
 
 // Play options of MusicOut.
 constexpr int kRepeat = 7;
+
+#ifndef _WIN32
+// ALSA prints every failed look-up of a sound card to the error stream by
+// itself, eight lines on a machine without one; the one line Open writes
+// says all a player needs. SDL loads the same libasound, so this handler is
+// the one it reports through.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+#endif
 
 }  // namespace
 
@@ -90,11 +102,17 @@ struct SdlAudio::Impl {
 };
 
 void SdlAudio::Impl::Open() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+#ifndef _WIN32
+  snd_lib_error_set_handler(&QuietAlsa);
+#endif
+  auto without = [] {
+    std::fprintf(stderr, "marigold: no audio device (%s); playing without sound\n", SDL_GetError());
+  };
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return without();
   subsystem = true;
   // Exactly 44100 Hz, 16-bit stereo: SDL converts for the device if needed,
   // and the synthesiser and the beep can write that format directly.
-  if (Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, 2, kChunkFrames, nullptr, 0) != 0) return;
+  if (Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, 2, kChunkFrames, nullptr, 0) != 0) return without();
   mixer = true;
   Mix_AllocateChannels(2);
   MakeBeep();
