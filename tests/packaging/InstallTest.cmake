@@ -70,7 +70,7 @@ foreach(icon ${icons})
   endif()
 endforeach()
 
-foreach(page man6/marigold.6.gz man1/marigold-dat.1.gz)
+foreach(page man6/marigold.6.gz man1/marigold-dat.1.gz man1/marigold-replay.1.gz)
   if(NOT EXISTS "${prefix}/share/man/${page}")
     fail("share/man/${page} is not installed")
   endif()
