@@ -83,6 +83,16 @@ if(NOT status EQUAL 0)
   fail("the installed replay tool could not play the installed demo: ${out}")
 endif()
 
+# A relative prefix is taken from the folder the install runs in; the entry
+# still names absolute paths.
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix relative/../here
+                WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE status OUTPUT_QUIET)
+file(STRINGS "${WORK}/here/share/applications/marigold.desktop" exec REGEX "^Exec=")
+if(NOT status EQUAL 0
+   OR NOT exec STREQUAL "Exec=${WORK}/here/bin/marigold ${WORK}/here/share/games/marigold/demo")
+  fail("installed with a relative prefix (${status}): ${exec}")
+endif()
+
 if(failures)
   message(FATAL_ERROR "install layout:${failures}")
 endif()
