@@ -7,30 +7,17 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <string_view>
 
 #include "script/GaleScript.h"
+#include "tests/script/FakeHost.h"
 
 namespace fuzz {
 
-// A host whose files live in a map; beeps and terminate requests are counted.
-class MemoryHost : public TScriptHost {
- public:
-  std::map<std::string, std::string> files;
-  int beeps = 0;
-  int terminations = 0;
-
-  void Beep() override { ++beeps; }
-  void Terminate() override { ++terminations; }
-  bool ReadFile(const std::string& path, std::string& bytes) override {
-    auto it = files.find(path);
-    if (it == files.end()) return false;
-    bytes = it->second;
-    return true;
-  }
-};
+// The script tests' host: files from memory, beeps and terminate requests
+// counted.
+using MemoryHost = ::FakeHost;
 
 // Splits the input into a few control bytes and the rest.
 class Input {
