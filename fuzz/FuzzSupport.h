@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -18,6 +19,20 @@ namespace fuzz {
 // The script tests' host: files from memory, beeps and terminate requests
 // counted.
 using MemoryHost = ::FakeHost;
+
+// Runs a picture decoder over the whole input. Errors are expected outcomes;
+// a picture whose pixels do not fill its size stops the run.
+template <typename Decode>
+int DecodePicture(Decode decode, const std::uint8_t* data, std::size_t size) {
+  try {
+    const auto picture = decode(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (picture.bgr.size() != static_cast<std::size_t>(picture.width) * 3 * picture.height) {
+      __builtin_trap();
+    }
+  } catch (const std::exception&) {
+  }
+  return 0;
+}
 
 // Splits the input into a few control bytes and the rest.
 class Input {
