@@ -180,20 +180,6 @@ TEST_F(DrawMainTest, OverlaysShakeByZeroToFourWithYDrawnFirst) {
   EXPECT_EQ(dys, (std::set<int>{0, 1, 2, 3, 4}));
 }
 
-// Rows that hold pixels of a colour.
-std::vector<int> RowsWith(const TGaleBitmap& frame, TPixel color) {
-  std::vector<int> rows;
-  for (int y = 0; y < 400; ++y) {
-    for (int x = 0; x < 600; ++x) {
-      if (At(frame, x, y) == color) {
-        rows.push_back(y);
-        break;
-      }
-    }
-  }
-  return rows;
-}
-
 TEST_F(DrawMainTest, StoryLinesAreFontHeightPlusFiveApart) {
   Game.TextOriginX = 30;
   Game.TextOriginY = 20;
