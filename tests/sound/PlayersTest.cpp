@@ -28,7 +28,7 @@ class FakePlatform : public platform::Platform {
   bool PollEvent(platform::Event&) override { return false; }
   void WaitEvent(int) override {}
   void Beep() override { ++beeps; }
-  void ErrorBox(const std::string&, const std::string&) override {}
+  void ErrorBox(const std::string&, const std::string&, const std::string&) override {}
   platform::MusicOut& Music() override { return music; }
   platform::SoundOut& Sound() override { return sound; }
 
