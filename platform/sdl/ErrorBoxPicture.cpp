@@ -133,6 +133,8 @@ std::vector<std::string> WrapText(std::string_view cp932, const TextFont& font, 
           lines.push_back(line.substr(0, lastSpace));
           line.erase(0, lastSpace + 1);
         } else {
+          // Spaces where the line breaks are not shown.
+          while (line.size() > 1 && line.back() == ' ') line.pop_back();
           lines.push_back(line);
           line.clear();
         }
