@@ -56,8 +56,11 @@ std::string ToCp932(std::string_view utf8) {
 
 class Canvas {
  public:
-  Canvas(int width, int height)
-      : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * height * 3) {}
+  Canvas(TextRaster& raster, int width, int height)
+      : raster_(raster),
+        width_(width),
+        height_(height),
+        pixels_(static_cast<std::size_t>(width) * height * 3) {}
 
   void Fill(const BoxRect& r, Rgb c) {
     for (int y = std::max(r.top, 0); y < std::min(r.bottom, height_); ++y) {
@@ -77,11 +80,12 @@ class Canvas {
     p[2] = c.r;
   }
   void Text(int x, int y, std::string_view cp932) {
-    DrawText(pixels_.data(), width_, height_, width_ * 3, x, y, cp932, kBoxFont);
+    raster_.Draw(pixels_.data(), width_, height_, width_ * 3, x, y, cp932, kBoxFont);
   }
   std::vector<std::uint8_t> Take() { return std::move(pixels_); }
 
  private:
+  TextRaster& raster_;
   int width_, height_;
   std::vector<std::uint8_t> pixels_;
 };
@@ -102,7 +106,8 @@ void DrawIcon(Canvas& canvas, const BoxRect& r) {
 
 }  // namespace
 
-std::vector<std::string> WrapText(std::string_view cp932, const TextFont& font, int maxWidth) {
+std::vector<std::string> WrapText(TextRaster& raster, std::string_view cp932, const TextFont& font,
+                                  int maxWidth) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start <= cp932.size()) {
@@ -118,7 +123,7 @@ std::vector<std::string> WrapText(std::string_view cp932, const TextFont& font, 
       const std::string_view c = paragraph.substr(at, n);
       at += n;
       if (line.empty() && wrapped && c == " ") continue;
-      if (!line.empty() && TextWidth(line + std::string(c), font) > maxWidth) {
+      if (!line.empty() && raster.Width(line + std::string(c), font) > maxWidth) {
         wrapped = true;
         if (c == " ") {
           lines.push_back(line);
@@ -149,11 +154,11 @@ std::vector<std::string> WrapText(std::string_view cp932, const TextFont& font, 
   return lines;
 }
 
-BoxLayout LayOutErrorBox(const std::string& utf8) {
+BoxLayout LayOutErrorBox(TextRaster& raster, const std::string& utf8) {
   BoxLayout box;
-  box.lines = WrapText(ToCp932(utf8), kBoxFont, kBoxTextWidth);
+  box.lines = WrapText(raster, ToCp932(utf8), kBoxFont, kBoxTextWidth);
   int widest = 0;
-  for (const std::string& line : box.lines) widest = std::max(widest, TextWidth(line, kBoxFont));
+  for (const std::string& line : box.lines) widest = std::max(widest, raster.Width(line, kBoxFont));
   box.lineHeight = kBoxFont.height + kLineGap;
   const int textHeight = static_cast<int>(box.lines.size()) * box.lineHeight - kLineGap;
   box.textLeft = kMargin + kIconSize + kIconGap;
@@ -171,8 +176,8 @@ BoxLayout LayOutErrorBox(const std::string& utf8) {
   return box;
 }
 
-std::vector<std::uint8_t> DrawErrorBox(const BoxLayout& box, bool pressed) {
-  Canvas canvas(box.width, box.height);
+std::vector<std::uint8_t> DrawErrorBox(TextRaster& raster, const BoxLayout& box, bool pressed) {
+  Canvas canvas(raster, box.width, box.height);
   const int strip = box.button.top - (kStripHeight - kButtonHeight) / 2;
   canvas.Fill({0, 0, box.width, strip}, kWhite);
   canvas.Fill({0, strip, box.width, box.height}, kStrip);
@@ -187,7 +192,7 @@ std::vector<std::uint8_t> DrawErrorBox(const BoxLayout& box, bool pressed) {
   canvas.Frame({b.left + 1, b.top + 1, b.right - 1, b.bottom - 1}, kDefaultBorder);
   const std::string ok = "OK";
   const int shift = pressed ? 1 : 0;
-  canvas.Text((b.left + b.right - TextWidth(ok, kBoxFont)) / 2 + shift,
+  canvas.Text((b.left + b.right - raster.Width(ok, kBoxFont)) / 2 + shift,
               (b.top + b.bottom - kBoxFont.height) / 2 + shift, ok);
   return canvas.Take();
 }

@@ -38,17 +38,20 @@ struct BoxLayout {
 // The widest a line of the message may be, in pixels.
 constexpr int kBoxTextWidth = 440;
 
+// Each function measures and draws with the machine's text rasteriser.
+
 // Breaks CP932 text into lines no wider than `maxWidth` in `font`: at line
 // breaks, after a space where a line of words must break, otherwise between
 // characters. Spaces where a line was broken are dropped.
-std::vector<std::string> WrapText(std::string_view cp932, const TextFont& font, int maxWidth);
+std::vector<std::string> WrapText(TextRaster& raster, std::string_view cp932, const TextFont& font,
+                                  int maxWidth);
 
 // Lays out a box for a UTF-8 message. Throws std::runtime_error when there is
 // no font to measure with.
-BoxLayout LayOutErrorBox(const std::string& utf8);
+BoxLayout LayOutErrorBox(TextRaster& raster, const std::string& utf8);
 
 // The box drawn as 24-bit pixels (blue, green, red), width * 3 bytes a row;
 // `pressed` draws the OK button held down.
-std::vector<std::uint8_t> DrawErrorBox(const BoxLayout& layout, bool pressed);
+std::vector<std::uint8_t> DrawErrorBox(TextRaster& raster, const BoxLayout& layout, bool pressed);
 
 }  // namespace platform

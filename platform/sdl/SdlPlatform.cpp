@@ -13,6 +13,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/Files.h"
+#include "platform/TextRaster.h"
 #include "platform/sdl/ErrorBoxPicture.h"
 #include "platform/sdl/SdlAudio.h"
 
@@ -106,6 +109,7 @@ struct SdlPlatform::Impl {
   int lastX = 0;                // where the mouse was last seen on the window
   int lastY = 0;
   std::unique_ptr<SdlAudio> audio;
+  TextRaster text;
 
   void Borders(int& top, int& left, int& bottom, int& right) {
     top = left = bottom = right = 0;
@@ -185,7 +189,7 @@ struct SdlPlatform::Impl {
     bool pressed = false;  // the left button went down on OK and is still held
     bool over = false;     // ... and the mouse is on OK
     auto paint = [&] {
-      const std::vector<std::uint8_t> picture = DrawErrorBox(layout, pressed && over);
+      const std::vector<std::uint8_t> picture = DrawErrorBox(text, layout, pressed && over);
       SDL_Surface* surface = SDL_GetWindowSurface(box);
       if (!surface) return;
       if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
@@ -305,6 +309,20 @@ SdlPlatform::~SdlPlatform() {
   if (impl_->window) SDL_DestroyWindow(impl_->window);
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
   SDL_Quit();
+}
+
+std::uint32_t SdlPlatform::MillisecondsSinceMidnightUtc() {
+  using namespace std::chrono;
+  const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  return static_cast<std::uint32_t>(ms % 86400000);
+}
+
+bool SdlPlatform::ReadFile(const std::string& gameName, std::string& bytes) {
+  return ReadGameFile(".", gameName, bytes);
+}
+
+TextRaster& SdlPlatform::Text() {
+  return impl_->text;
 }
 
 std::int32_t SdlPlatform::Milliseconds() {
@@ -520,7 +538,7 @@ void SdlPlatform::ErrorBox(const std::string& title, const std::string& text,
   if (!m.boxes || m.terminating) return;
   BoxLayout layout;
   try {
-    layout = LayOutErrorBox(text);
+    layout = LayOutErrorBox(m.text, text);
   } catch (const std::exception&) {
     // No font to draw with: SDL's own box, whatever it can show.
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(),

@@ -1,7 +1,5 @@
 // The bootstrap, the main form, the program's start-up errors and shutdown.
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "app/GaleTimer.h"
 #include "sound/GaleMidi.h"
@@ -22,6 +20,22 @@ class StartupTest : public GameTest {
     quit.kind = platform::Event::Kind::Quit;
     machine.Schedule(machine.Now() + 51 * ticks, quit);
     return RunMarigold(machine, 3u, hooks);
+  }
+  // A left press at (x, y), scheduled at `time`.
+  void PressAt(std::int64_t time, int x = 0, int y = 0) {
+    platform::Event down;
+    down.kind = platform::Event::Kind::MouseDown;
+    down.x = x;
+    down.y = y;
+    machine.Schedule(time, down);
+  }
+  // Hooks that copy the story lines shown when the run finishes.
+  static TRunHooks KeepLines(std::vector<std::string>& lines) {
+    TRunHooks hooks;
+    hooks.Finished = [&lines] {
+      for (int i = 0; i < Game.StoryLineCount; ++i) lines.push_back(Game.StoryLines[i]);
+    };
+    return hooks;
   }
 };
 
@@ -99,7 +113,7 @@ TEST_F(StartupTest, ShutdownReleasesMusicBeforeSoundAndEverythingElse) {
 }
 
 TEST_F(StartupTest, MissingSandClockShowsTheStartUpErrorAndFails) {
-  std::filesystem::remove("dat/sandclock.bmp");
+  std::filesystem::remove(folder.Path("sandclock.bmp"));
   bool failed = false;
   TRunHooks hooks;
   hooks.Failed = [&] { failed = true; };
@@ -122,8 +136,8 @@ TEST_F(StartupTest, MissingSandClockShowsTheStartUpErrorAndFails) {
 }
 
 TEST_F(StartupTest, MissingStoryBeepsOnceAndStillShowsTheTitle) {
-  std::filesystem::remove("dat/story.dat");
-  std::filesystem::remove("dat/saying.dat");
+  std::filesystem::remove(folder.Path("story.dat"));
+  std::filesystem::remove(folder.Path("saying.dat"));
   bool titled = false;
   TRunHooks hooks;
   hooks.Started = [&] {
@@ -144,17 +158,9 @@ TEST_F(StartupTest, TicksRunEvery51MillisecondsOnceTheLoopRuns) {
   machine.onRecord = [&](const platform::HeadlessPlatform::Record& r) {
     if (r.kind == platform::HeadlessPlatform::Record::Kind::Present) times.push_back(r.time);
   };
-  platform::Event down;
-  down.kind = platform::Event::Kind::MouseDown;
-  down.x = 5;
-  down.y = 5;
-  machine.Schedule(102, down);
+  PressAt(102, 5, 5);
   std::vector<std::string> atTick3;
-  TRunHooks hooks;
-  hooks.Finished = [&] {
-    for (int i = 0; i < Game.StoryLineCount; ++i) atTick3.push_back(Game.StoryLines[i]);
-  };
-  EXPECT_EQ(RunFor(3, hooks), 0);
+  EXPECT_EQ(RunFor(3, KeepLines(atTick3)), 0);
   EXPECT_EQ(times, (std::vector<std::int64_t>{51, 102, 153}));
   EXPECT_EQ(atTick3, (std::vector<std::string>{"Hello"}));
 }
@@ -169,15 +175,9 @@ TEST_F(StartupTest, ClosingTheWindowEndsTheRunAfterThatPass) {
 
 TEST_F(StartupTest, EndOfTheScriptEndsTheRun) {
   WriteStory({"@start", "Last words", "#end", "Never"});
-  platform::Event down;
-  down.kind = platform::Event::Kind::MouseDown;
-  machine.Schedule(102, down);
+  PressAt(102);
   std::vector<std::string> lines;
-  TRunHooks hooks;
-  hooks.Finished = [&] {
-    for (int i = 0; i < Game.StoryLineCount; ++i) lines.push_back(Game.StoryLines[i]);
-  };
-  EXPECT_EQ(RunFor(50, hooks), 0);
+  EXPECT_EQ(RunFor(50, KeepLines(lines)), 0);
   EXPECT_EQ(lines, (std::vector<std::string>{"Last words", ""}));
   EXPECT_EQ(machine.PresentCount(), 2);  // the pass of the press still ticks
 }
@@ -208,8 +208,7 @@ TEST_F(StartupTest, BadPicturesThroughImageEachShowTheirErrorAndPlayGoesOn) {
   TGaleBitmap good;
   good.Resize(20, 10, Px(10, 200, 10));
   folder.WriteBmp("good.bmp", good);
-  std::ifstream in("dat/good.bmp", std::ios::binary);
-  const std::string goodBytes{std::istreambuf_iterator<char>(in), {}};
+  const std::string goodBytes = testsupport::ReadAll(folder.Path("good.bmp"));
   std::string zero = goodBytes.substr(0, 54);
   for (int at : {18, 22}) zero[at] = zero[at + 1] = zero[at + 2] = zero[at + 3] = 0;
   std::string huge = goodBytes.substr(0, 54);
@@ -225,10 +224,7 @@ TEST_F(StartupTest, BadPicturesThroughImageEachShowTheirErrorAndPlayGoesOn) {
   };
   std::vector<std::string> story = {"@start"};
   for (std::size_t i = 0; i < cases.size(); ++i) {
-    if (cases[i].write) {
-      std::ofstream out(std::string("dat/") + cases[i].file, std::ios::binary);
-      out << cases[i].bytes;
-    }
+    if (cases[i].write) folder.Write(cases[i].file, cases[i].bytes);
     story.push_back(std::string("#image ") + cases[i].file);
     story.push_back("Passage " + std::to_string(i));
     story.push_back("");

@@ -28,6 +28,7 @@ std::string Joined(const std::vector<std::string>& lines, const std::string& glu
 }
 
 TEST(ErrorBoxPicture, WrapsWithinTheWidthKeepingEveryCharacter) {
+  platform::TextRaster raster;
   struct Case {
     std::string text;  // UTF-8
     int width;
@@ -44,10 +45,10 @@ TEST(ErrorBoxPicture, WrapsWithinTheWidthKeepingEveryCharacter) {
   };
   for (const Case& c : cases) {
     const std::string text = Cp932(c.text);
-    const std::vector<std::string> lines = platform::WrapText(text, kBoxFont, c.width);
+    const std::vector<std::string> lines = platform::WrapText(raster, text, kBoxFont, c.width);
     EXPECT_GE(lines.size(), c.minLines) << c.text;
     for (const std::string& line : lines) {
-      EXPECT_LE(platform::TextWidth(line, kBoxFont), c.width) << c.text << ": " << line;
+      EXPECT_LE(raster.Width(line, kBoxFont), c.width) << c.text << ": " << line;
       // No double-byte character is cut in two.
       EXPECT_EQ(platform::Cp932ToUtf8(line).find("\xEF\xBF\xBD"), std::string::npos) << line;
     }
@@ -57,7 +58,7 @@ TEST(ErrorBoxPicture, WrapsWithinTheWidthKeepingEveryCharacter) {
   }
   // Words of letters move to the next line whole.
   const std::vector<std::string> words = {"alpha", "beta", "gamma", "delta", "epsilon"};
-  for (const std::string& line : platform::WrapText(Joined(words, " "), kBoxFont, 90)) {
+  for (const std::string& line : platform::WrapText(raster, Joined(words, " "), kBoxFont, 90)) {
     std::size_t start = 0;
     for (std::size_t end; start <= line.size(); start = end + 1) {
       end = std::min(line.find(' ', start), line.size());
@@ -68,12 +69,13 @@ TEST(ErrorBoxPicture, WrapsWithinTheWidthKeepingEveryCharacter) {
 }
 
 TEST(ErrorBoxPicture, LayoutKeepsTextIconAndButtonApart) {
+  platform::TextRaster raster;
   for (const std::string& text :
        {std::string("x"),
         std::string("例外 std::runtime_errorがモジュール marigold の 00000000 "
                     "で発生しました。\nファイル dat\\font.bmp は開けません."),
         std::string(600, 'w')}) {
-    const platform::BoxLayout box = platform::LayOutErrorBox(text);
+    const platform::BoxLayout box = platform::LayOutErrorBox(raster, text);
     EXPECT_LE(box.text.right, box.width) << text;
     EXPECT_LE(box.text.bottom, box.button.top) << text;
     EXPECT_LE(box.icon.right, box.text.left) << text;
@@ -82,15 +84,16 @@ TEST(ErrorBoxPicture, LayoutKeepsTextIconAndButtonApart) {
     EXPECT_LE(box.width, box.textLeft + platform::kBoxTextWidth + 24 + 1) << text;
   }
   // A character the game's encoding lacks still shows, as "?".
-  const platform::BoxLayout odd = platform::LayOutErrorBox("a\xF0\x9F\x99\x82z");
+  const platform::BoxLayout odd = platform::LayOutErrorBox(raster, "a\xF0\x9F\x99\x82z");
   ASSERT_EQ(odd.lines.size(), 1u);
   EXPECT_EQ(odd.lines[0], "a?z");
 }
 
 TEST(ErrorBoxPicture, InkInTheTextAreaAndAPressedButton) {
-  const platform::BoxLayout box = platform::LayOutErrorBox("ファイルは開けません.");
-  const std::vector<std::uint8_t> up = platform::DrawErrorBox(box, false);
-  const std::vector<std::uint8_t> down = platform::DrawErrorBox(box, true);
+  platform::TextRaster raster;
+  const platform::BoxLayout box = platform::LayOutErrorBox(raster, "ファイルは開けません.");
+  const std::vector<std::uint8_t> up = platform::DrawErrorBox(raster, box, false);
+  const std::vector<std::uint8_t> down = platform::DrawErrorBox(raster, box, true);
   ASSERT_EQ(up.size(), static_cast<std::size_t>(box.width) * box.height * 3);
   auto dark = [&](const std::vector<std::uint8_t>& p, const platform::BoxRect& r) {
     int n = 0;
