@@ -32,7 +32,7 @@ TEST(StoryErrors, NameTheirLineThroughTheReplay) {
        R"("where":"dat/story.dat:)"},
   };
   for (const Case& c : cases) {
-    proof::ScratchDir work;
+    testsupport::ScratchFolder work;
     const auto data = work.path() / "data";
     std::filesystem::create_directories(data);
     std::filesystem::copy(kDemo / "dat", data / "dat");
@@ -48,7 +48,7 @@ TEST(StoryErrors, NameTheirLineThroughTheReplay) {
     EXPECT_NE(output.find(c.box), std::string::npos) << c.name << "\n" << output;
   }
   // An error outside any story line names no place: a start-up error.
-  proof::ScratchDir work;
+  testsupport::ScratchFolder work;
   std::filesystem::create_directories(work.path() / "data");
   std::filesystem::copy(kDemo / "dat", work.path() / "data" / "dat");
   std::filesystem::remove(work.path() / "data" / "dat" / "font.bmp");
