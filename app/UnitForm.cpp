@@ -18,11 +18,11 @@ const char* const kStartupErrorTitle = "アプリケーション エラー";
 TFormMain::TFormMain(TApplication& owner, std::optional<std::uint32_t> seed)
     // The size goes in with the base construction so that the window is made
     // and centred with it.
-    : TGaleForm(owner, kApplicationTitle, 600, 400) {
+    : TGaleForm(owner, kApplicationTitle, kFrameWidth, kFrameHeight) {
   FormMain = this;
   InitGame(*this, seed);
   FitPanel(PageMain, true);
-  PntMain = TPaintBox{0, 0, 600, 400};
+  PntMain = TPaintBox{0, 0, kFrameWidth, kFrameHeight};
 }
 
 TFormMain::~TFormMain() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/GaleForm.h"
+#include "game/Frame.h"
 
 namespace platform {
 class Platform;
@@ -34,7 +35,7 @@ class TFormMain : public TGaleForm {
   void MouseMove(int x, int y) override;
   void MouseUp(platform::MouseButton button, int x, int y) override;
 
-  TPanel PageMain{24, 24, 600, 400, false};
+  TPanel PageMain{24, 24, kFrameWidth, kFrameHeight, false};
   TPaintBox PntMain;
 };
 

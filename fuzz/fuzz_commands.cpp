@@ -1,14 +1,14 @@
-// The number-taking story commands (#button, #imagesub, #font, #heatyJump,
-// #heatUp) driven through the interpreter with the game's own handlers on a
+// The number-taking story commands driven through the interpreter with the game's own handlers on a
 // fresh game state. The story is the input as plain text.
 #include <exception>
 #include <memory>
 #include <string>
 
 #include "fuzz/FuzzSupport.h"
+#include "game/StoryCommands.h"
 #include "game/UnitCommon.h"
 #include "gfx/GaleBmp.h"
-#include "platform/ImageWrite.h"
+#include "tools/imagewrite/ImageWrite.h"
 
 namespace {
 
@@ -19,8 +19,17 @@ void MakePictures() {
   const auto dat = fuzz::ScratchFolder() / "dat";
   TGaleBitmap small;
   small.Resize(4, 3, TPixel{0, 0, 255});
-  platform::WriteBmp((dat / "a.bmp").string(), small.Rows.at(0), 4, 3,
-                     static_cast<int>(small.Rows.size() > 1 ? small.Rows[1] - small.Rows[0] : 12));
+  imagewrite::WriteBmp(
+      (dat / "a.bmp").string(), small.Rows.at(0), 4, 3,
+      static_cast<int>(small.Rows.size() > 1 ? small.Rows[1] - small.Rows[0] : 12));
+}
+
+// The commands that read a number: the ones whose arithmetic the input drives.
+bool TakesNumber(const story::Command& command) {
+  for (const story::Param& param : command.params) {
+    if (param.kind == story::Arg::Number && !param.name.empty()) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -33,11 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     Game.StoryScript = std::make_unique<TGaleScript>(host, "dat\\story.dat", false);
     TGaleScript& script = *Game.StoryScript;
-    script.RegisterCommand("#button", CmdButton);
-    script.RegisterCommand("#imagesub", CmdImageSub);
-    script.RegisterCommand("#font", CmdFont);
-    script.RegisterCommand("#heatyJump", CmdHeatyJump);
-    script.RegisterCommand("#heatUp", CmdHeatUp);
+    for (const story::Command& command : story::kCommands) {
+      if (TakesNumber(command)) {
+        script.RegisterCommand(std::string(command.word), HandlerFor(command.id));
+      }
+    }
     script.SetBatchHandler([](const TWordList&) {});
     script.SetBatchLimit(3);
     for (int i = 0; i < 32 && !script.Ended; ++i) {

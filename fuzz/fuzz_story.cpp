@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
+#include "game/StoryCommands.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
@@ -29,8 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t seen = 0;
     auto record = [&](const TWordList& words) { seen += words.size(); };
     script.RegisterCommand("#wait", record);
-    script.RegisterCommand("#button", record);
-    script.RegisterCommand("#image", record);
+    for (const story::Command& command : story::kCommands) {
+      script.RegisterCommand(std::string(command.word), record);
+    }
     script.RegisterCommand("#a", record);
     script.SetBatchHandler(record);
     script.LineHandler = [&](const std::string& line) { seen += line.size(); };

@@ -13,15 +13,11 @@
 #include "game/Shimmer.h"
 #include "game/UnitCommon.h"
 #include "gfx/GaleBmp.h"
+#include "gfx/Painter.h"
 #include "script/GaleUtility.h"
 #include "sound/GaleMidi.h"
 
 namespace {
-
-// The frame is always 600 x 400; the loops below still clip to the surface
-// they are given so that no row or column outside it is ever addressed.
-constexpr int kFrameWidth = 600;
-constexpr int kFrameHeight = 400;
 
 // "焔の庭" in CP932.
 const std::string kTitleHeading = "\x89\x8B\x82\xCC\x92\xEB";
@@ -32,51 +28,6 @@ const std::string kTitlePrompt = "- CLICK TO START -";
 // random offsets, so the sequence of random numbers does not depend on it.
 void DrawIfPresent(const std::unique_ptr<TGaleBitmap>& surface, TGaleBitmap& target, int x, int y) {
   if (surface) surface->DrawOnto(target, x, y);
-}
-
-// A half-open span [first, last] clipped to 0 .. limit - 1; empty when
-// first > last afterwards.
-struct Span {
-  int first;
-  int last;
-  bool Empty() const { return first > last; }
-};
-
-Span Clip(std::int64_t first, std::int64_t last, int limit) {
-  const std::int64_t f = std::max<std::int64_t>(first, 0);
-  const std::int64_t l = std::min<std::int64_t>(last, limit - 1);
-  if (f > l) return {1, 0};
-  return {static_cast<int>(f), static_cast<int>(l)};
-}
-
-// Applies op(byte) to the three colour bytes of every pixel of the clipped
-// rectangle rows [top, bottom] x columns [left, right].
-template <typename Op>
-void ForEachByte(TGaleBitmap& s, std::int64_t left, std::int64_t top, std::int64_t right,
-                 std::int64_t bottom, Op op) {
-  const Span rows = Clip(top, bottom, s.Height());
-  const Span cols = Clip(left, right, s.Width());
-  if (rows.Empty() || cols.Empty()) return;
-  for (int y = rows.first; y <= rows.last; ++y) {
-    std::uint8_t* p = s.Rows[y] + 3 * cols.first;
-    std::uint8_t* const end = s.Rows[y] + 3 * (cols.last + 1);
-    for (; p != end; ++p) *p = op(*p);
-  }
-}
-
-void FillRect(TGaleBitmap& s, std::int64_t left, std::int64_t top, std::int64_t right,
-              std::int64_t bottom, TPixel color) {
-  const Span rows = Clip(top, bottom, s.Height());
-  const Span cols = Clip(left, right, s.Width());
-  if (rows.Empty() || cols.Empty()) return;
-  for (int y = rows.first; y <= rows.last; ++y) {
-    std::uint8_t* p = s.Rows[y] + 3 * cols.first;
-    for (int x = cols.first; x <= cols.last; ++x, p += 3) {
-      p[0] = color.b;
-      p[1] = color.g;
-      p[2] = color.r;
-    }
-  }
 }
 
 bool IsKey(const std::uint8_t* p) {
@@ -110,26 +61,22 @@ namespace {
 // The black flicker of the story scene: each row draws one red level 64..191
 // and every black pixel of columns 1..599 takes it. Column 0 stays as it is.
 void FlickerBlack(TGaleBitmap& s) {
-  const int width = std::min(kFrameWidth, s.Width());
+  TPainter painter(s);
   for (int y = 0; y < kFrameHeight; ++y) {
     const auto level = static_cast<std::uint8_t>(64 + random(128));
-    if (y >= s.Height()) continue;
-    std::uint8_t* p = s.Rows[y] + 3;
-    for (int x = 1; x < width; ++x, p += 3) {
+    painter.ForEachPixel(TRect::Corners(1, y, kFrameWidth - 1, y), [level](std::uint8_t* p) {
       if (IsKey(p)) p[2] = level;
-    }
+    });
   }
 }
 
 // Horizontal and vertical one-pixel lines in KeyColor, clipped.
-void HLine(TGaleBitmap& s, std::int64_t left, std::int64_t right, std::int64_t y) {
-  if (y < 0 || y >= s.Height()) return;
-  FillRect(s, left, y, right, y, KeyColor);
+void HLine(TPainter& painter, std::int64_t left, std::int64_t right, std::int64_t y) {
+  painter.Fill(TRect::Corners(left, y, right, y), KeyColor);
 }
 
-void VLine(TGaleBitmap& s, std::int64_t top, std::int64_t bottom, std::int64_t x) {
-  if (x < 0 || x >= s.Width()) return;
-  FillRect(s, x, top, x, bottom, KeyColor);
+void VLine(TPainter& painter, std::int64_t top, std::int64_t bottom, std::int64_t x) {
+  painter.Fill(TRect::Corners(x, top, x, bottom), KeyColor);
 }
 
 }  // namespace
@@ -150,14 +97,13 @@ void PrepareTitleBackground() {
   PadToFrame(bg);  // the brightening below reads every pixel of the frame
 
   // Lighter toward the bottom: row r gains r div 3 on every byte, saturating.
+  TPainter painter(bg);
   for (int r = 0; r < kFrameHeight; ++r) {
     const unsigned add = static_cast<unsigned>(r / 3);
-    std::uint8_t* p = bg.Rows[r];
-    std::uint8_t* const end = p + 3 * kFrameWidth;
-    for (; p != end; ++p) {
-      const unsigned v = *p + add;
-      *p = static_cast<std::uint8_t>(v > 255 ? 255 : v);
-    }
+    painter.MapBytes(TRect::Corners(0, r, kFrameWidth - 1, r), [add](std::uint8_t c) {
+      const unsigned v = c + add;
+      return static_cast<std::uint8_t>(v > 255 ? 255 : v);
+    });
   }
 
   Game.FramePainter = TitlePainter;
@@ -192,13 +138,13 @@ void MainPainter() {
   FlickerBlack(frame);
 
   frame.SetFont(Game.FontSize, fsBold, Game.TextColor);
-  const std::int32_t pitch = CheckedAdd(frame.FontHeight(), 5);
+  const std::int32_t pitch = CheckedAdd(frame.FontHeight(), kLineGap);
   for (std::int32_t i = 0; i < Game.StoryLineCount; ++i) {
     const std::string& line = Game.StoryLines.at(static_cast<std::size_t>(i));
     const std::int32_t baseY = CheckedAdd(Game.TextOriginY, CheckedMul(i, pitch));
     for (int copy = 0; copy < 3; ++copy) {
-      const std::int32_t y = CheckedAdd(baseY, random(3));
-      const std::int32_t x = CheckedAdd(Game.TextOriginX, random(3));
+      const std::int32_t y = CheckedAdd(baseY, random(kTextShake));
+      const std::int32_t x = CheckedAdd(Game.TextOriginX, random(kTextShake));
       frame.DrawText(x, y, line);
     }
   }
@@ -226,8 +172,8 @@ void DrawClock() {
   if (!Game.FrameSurface) return;
   TGaleBitmap& frame = *Game.FrameSurface;
 
-  ForEachByte(frame, 375, 350, 599, 399,
-              [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 255) / 2); });
+  TPainter(frame).MapBytes(TRect::Corners(375, 350, kFrameWidth - 1, kFrameHeight - 1),
+                           [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 255) / 2); });
 
   std::int32_t rest = Game.TimeLeft;
   const std::int32_t minutes = rest / 60000;
@@ -278,21 +224,19 @@ void DrawHeatGauge() {
 
   // Streaks: one draw per column decides whether the whole column is
   // whitened or reddened.
-  const Span rows = Clip(0, 49, frame.Height());
+  TPainter painter(frame);
   for (int x = 350; x <= 599; ++x) {
     const std::int64_t t = static_cast<std::int64_t>(random(255)) + heat / 3 + 38;
-    if (x >= frame.Width() || rows.Empty()) continue;
-    for (int y = rows.first; y <= rows.last; ++y) {
-      std::uint8_t* p = frame.Rows[y] + 3 * x;
-      if (t < 255) {
-        p[0] = static_cast<std::uint8_t>((p[0] + 255) / 2);
-        p[1] = static_cast<std::uint8_t>((p[1] + 255) / 2);
-        p[2] = static_cast<std::uint8_t>((p[2] + 255) / 2);
-      } else {
+    const TRect column = TRect::Corners(x, 0, x, 49);
+    if (t < 255) {
+      painter.MapBytes(column,
+                       [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 255) / 2); });
+    } else {
+      painter.ForEachPixel(column, [](std::uint8_t* p) {
         p[0] = static_cast<std::uint8_t>(p[0] / 2);
         p[1] = static_cast<std::uint8_t>(p[1] / 2);
         p[2] = static_cast<std::uint8_t>((p[2] + 255) / 2);
-      }
+      });
     }
   }
 
@@ -323,14 +267,9 @@ void DrawHeatGauge() {
   // The gauge's black writing turns red with heat; a byte holds 0..255, so
   // higher heat paints full red.
   const auto red = static_cast<std::uint8_t>(std::clamp<std::int32_t>(heat, 0, 255));
-  const Span cols = Clip(350, 599, frame.Width());
-  if (rows.Empty() || cols.Empty()) return;
-  for (int y = rows.first; y <= rows.last; ++y) {
-    std::uint8_t* p = frame.Rows[y] + 3 * cols.first;
-    for (int x = cols.first; x <= cols.last; ++x, p += 3) {
-      if (IsKey(p)) p[2] = red;
-    }
-  }
+  painter.ForEachPixel(TRect::Corners(350, 0, 599, 49), [red](std::uint8_t* p) {
+    if (IsKey(p)) p[2] = red;
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -428,11 +367,12 @@ void DrawSayings() {
   TGaleBitmap& frame = *Game.FrameSurface;
 
   // The pale band; its ten edge rows at the top and bottom flicker.
+  TPainter painter(frame);
   for (int y = 230; y <= 344; ++y) {
     const bool edge = y < 240 || y > 334;
     if (edge && random(2) != 1) continue;
-    ForEachByte(frame, 0, y, kFrameWidth - 1, y,
-                [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 765) / 4); });
+    painter.MapBytes(TRect::Corners(0, y, kFrameWidth - 1, y),
+                     [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 765) / 4); });
   }
 
   TypeSayingStep();
@@ -451,37 +391,32 @@ void DrawButtons() {
   if (!Game.FrameSurface) return;
   TGaleBitmap& frame = *Game.FrameSurface;
 
+  TPainter painter(frame);
   for (std::int32_t i = 0; i < Game.ButtonCount; ++i) {
     const TMarigoldButton& b = Game.Buttons.at(static_cast<std::size_t>(i));
     const std::int64_t left = b.Left;
     const std::int64_t top = b.Top;
     const std::int64_t right = b.Right;
     const std::int64_t bottom = b.Bottom;
+    const TRect face = TRect::Corners(left, top, right, bottom);
 
     if (i == Game.HoverButton) {
-      FillRect(frame, left, top, right, bottom, HoverColor);
+      painter.Fill(face, HoverColor);
     } else {
       // Halfway toward (red 255, green 128, blue 128).
-      const Span rows = Clip(top, bottom, frame.Height());
-      const Span cols = Clip(left, right, frame.Width());
-      if (!rows.Empty() && !cols.Empty()) {
-        for (int y = rows.first; y <= rows.last; ++y) {
-          std::uint8_t* p = frame.Rows[y] + 3 * cols.first;
-          for (int x = cols.first; x <= cols.last; ++x, p += 3) {
-            p[0] = static_cast<std::uint8_t>((p[0] + 128) / 2);
-            p[1] = static_cast<std::uint8_t>((p[1] + 128) / 2);
-            p[2] = static_cast<std::uint8_t>((p[2] + 255) / 2);
-          }
-        }
-      }
+      painter.ForEachPixel(face, [](std::uint8_t* p) {
+        p[0] = static_cast<std::uint8_t>((p[0] + 128) / 2);
+        p[1] = static_cast<std::uint8_t>((p[1] + 128) / 2);
+        p[2] = static_cast<std::uint8_t>((p[2] + 255) / 2);
+      });
     }
 
     // A rough frame: four passes of four lines, each at a fresh depth 0..3.
     for (int pass = 0; pass < 4; ++pass) {
-      HLine(frame, left, right, top + random(4));
-      HLine(frame, left, right, bottom - random(4));
-      VLine(frame, top, bottom, left + random(4));
-      VLine(frame, top, bottom, right - random(4));
+      HLine(painter, left, right, top + random(4));
+      HLine(painter, left, right, bottom - random(4));
+      VLine(painter, top, bottom, left + random(4));
+      VLine(painter, top, bottom, right - random(4));
     }
 
     frame.SetFont(b.CaptionSize, fsBold, 0);

@@ -3,15 +3,18 @@
 #include "game/UnitCommon.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "app/GaleForm.h"
 #include "app/GaleTimer.h"
 #include "game/UnitBmp.h"
+#include "gfx/Painter.h"
 #include "platform/Files.h"
 #include "script/GaleUtility.h"
 #include "sound/GaleMidi.h"
@@ -21,9 +24,35 @@ GameState Game;
 
 namespace {
 
-constexpr int kFrameWidth = 600;
-constexpr int kFrameHeight = 400;
-constexpr std::int32_t kHeatCeiling = 999;
+using story::kHeatCeiling;
+
+// The game's handler of each story command, in the table's order.
+constexpr std::array<std::pair<story::Id, TCommandHandler>, story::kCommandCount> kHandlers{{
+    {story::Id::Midi, CmdMidi},
+    {story::Id::Wave, CmdWave},
+    {story::Id::WaveByLoop, CmdWaveByLoop},
+    {story::Id::Image, CmdImage},
+    {story::Id::Font, CmdFont},
+    {story::Id::Button, CmdButton},
+    {story::Id::HeatyJump, CmdHeatyJump},
+    {story::Id::ImageSub, CmdImageSub},
+    {story::Id::HeatUp, CmdHeatUp},
+    {story::Id::HeatSpark, CmdHeatSpark},
+    {story::Id::VanishButton, CmdVanishButton},
+    {story::Id::Finalize, CmdFinalize},
+    {story::Id::Saying, CmdSaying},
+    {story::Id::StopTimer, CmdStopTimer},
+}};
+
+constexpr bool HandlersPaired() {
+  for (std::size_t i = 0; i < kHandlers.size(); ++i) {
+    if (kHandlers[i].first != story::kCommands[i].id || kHandlers[i].second == nullptr) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(HandlersPaired(), "every story command needs its handler, in the table's order");
 
 // The script's view of the application: beeps and the terminate request go
 // to the application that owns the main form, files are read from disk.
@@ -65,18 +94,6 @@ std::int32_t CapHeatLimit(const TWordList& args, std::int64_t value) {
   return static_cast<std::int32_t>(value);
 }
 
-TPixel PixelAt(const TGaleBitmap& s, int x, int y) {
-  const std::uint8_t* p = s.Rows[static_cast<std::size_t>(y)] + 3 * x;
-  return TPixel{p[0], p[1], p[2]};
-}
-
-void PutPixel(TGaleBitmap& s, int x, int y, TPixel c) {
-  std::uint8_t* p = s.Rows[static_cast<std::size_t>(y)] + 3 * x;
-  p[0] = c.b;
-  p[1] = c.g;
-  p[2] = c.r;
-}
-
 std::uint32_t MillisecondsSinceMidnightUtc() {
   using namespace std::chrono;
   const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
@@ -86,14 +103,7 @@ std::uint32_t MillisecondsSinceMidnightUtc() {
 }  // namespace
 
 void PadToFrame(TGaleBitmap& s) {
-  if (s.Width() >= kFrameWidth && s.Height() >= kFrameHeight) return;
-  const int w = std::max(s.Width(), kFrameWidth);
-  const int h = std::max(s.Height(), kFrameHeight);
-  TGaleBitmap padded;
-  padded.Resize(w, h, FillColor);
-  s.CopyBlock(padded, 0, 0, s.Width(), s.Height(), 0, 0);
-  s.Resize(w, h, FillColor);
-  padded.CopyBlock(s, 0, 0, w, h, 0, 0);
+  s.GrowTo(kFrameWidth, kFrameHeight, FillColor);
 }
 
 void TRandom::BadBound() {
@@ -136,22 +146,9 @@ void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed) {
   Game.StoryScript =
       std::make_unique<TGaleScript>(*Game.ScriptHost, "dat\\story.dat", ScrambledFiles);
   TGaleScript& script = *Game.StoryScript;
-  script.SetBatchLimit(10);
+  script.SetBatchLimit(kMaxStoryLines);
   script.SetBatchHandler(TakeStoryLines);
-  script.RegisterCommand("#midi", CmdMidi);
-  script.RegisterCommand("#wave", CmdWave);
-  script.RegisterCommand("#waveByLoop", CmdWaveByLoop);
-  script.RegisterCommand("#image", CmdImage);
-  script.RegisterCommand("#font", CmdFont);
-  script.RegisterCommand("#button", CmdButton);
-  script.RegisterCommand("#heatyJump", CmdHeatyJump);
-  script.RegisterCommand("#imagesub", CmdImageSub);
-  script.RegisterCommand("#heatUp", CmdHeatUp);
-  script.RegisterCommand("#heatSpark", CmdHeatSpark);
-  script.RegisterCommand("#vanishButton", CmdVanishButton);
-  script.RegisterCommand("#finalize", CmdFinalize);
-  script.RegisterCommand("#saying", CmdSaying);
-  script.RegisterCommand("#stopTimer", CmdStopTimer);
+  RegisterStoryCommands(script);
 
   Game.SayingList.clear();
   LoadSayings(*Game.ScriptHost, "dat\\saying.dat", Game.SayingList, ScrambledFiles);
@@ -160,6 +157,16 @@ void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed) {
   CreateSurfaces();
   Game.TaskTimer->AddTask(GameTick, 50, "");
   StartTitle();
+}
+
+void RegisterStoryCommands(TGaleScript& script) {
+  for (const story::Command& command : story::kCommands) {
+    script.RegisterCommand(std::string(command.word), HandlerFor(command.id));
+  }
+}
+
+TCommandHandler HandlerFor(story::Id id) {
+  return kHandlers.at(static_cast<std::size_t>(id)).second;
 }
 
 void DoneGame() {
@@ -355,7 +362,7 @@ void ActivateButton(std::int32_t index) {
     throw std::out_of_range("ボタン番号 " + std::to_string(index) + " は範囲外です");
   }
   const std::string target = Game.Buttons.at(static_cast<std::size_t>(index)).Target;
-  if (target != "THROUGH" && Game.StoryScript) Game.StoryScript->JumpToLabel(target);
+  if (target != story::kThroughTarget && Game.StoryScript) Game.StoryScript->JumpToLabel(target);
   ClearButtons();
   AdvanceStory();
 }
@@ -427,20 +434,18 @@ void CmdImage(const TWordList& args) {
   // neighbour: white stands in for it.
   bool found = false;
   TPixel replacement = FillColor;
+  TPainter painter(bg);
   for (int r = 0; r < kFrameHeight; ++r) {
     for (int c = 0; c < kFrameWidth; ++c) {
-      if (!SameColor(PixelAt(bg, c, r), TextMarkColor)) continue;
+      if (!SameColor(painter.At(c, r), TextMarkColor)) continue;
       if (!found) {
         found = true;
-        replacement = c > 0 ? PixelAt(bg, c - 1, r) : FillColor;
-        const TColorRef red = 255u - replacement.r;
-        const TColorRef green = 255u - replacement.g;
-        const TColorRef blue = 255u - replacement.b;
-        Game.TextColor = red + 256u * green + 65536u * blue;
+        replacement = c > 0 ? painter.At(c - 1, r) : FillColor;
+        Game.TextColor = ToColorRef(Inverted(replacement));
         Game.TextOriginX = c;
         Game.TextOriginY = r;
       }
-      PutPixel(bg, c, r, replacement);
+      painter.Put(c, r, replacement);
     }
   }
   Game.SubImageCount = 0;

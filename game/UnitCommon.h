@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "game/Frame.h"
+#include "game/StoryCommands.h"
 #include "gfx/GaleBmp.h"
 #include "platform/Platform.h"
 #include "script/GaleScript.h"
@@ -63,16 +65,11 @@ struct TSubImage {
   std::int32_t Y = 0;
 };
 
-// Colours as surfaces store them (blue, green, red).
-constexpr TPixel KeyColor{0, 0, 0};
-constexpr TPixel FillColor{255, 255, 255};
-constexpr TPixel HoverColor{0, 0, 255};     // red
-constexpr TPixel TextMarkColor{255, 0, 0};  // blue
-
-constexpr std::int32_t kMaxButtons = 10;
-constexpr std::int32_t kMaxVanished = 10;
-constexpr std::int32_t kMaxSubImages = 10;
-constexpr std::int32_t kMaxStoryLines = 10;
+using story::kMaxButtons;
+using story::kMaxStoryLines;
+using story::kMaxSubImages;
+using story::kMaxVanished;
+// Rows of the sayings scroller.
 constexpr std::int32_t kSayingRows = 4;
 
 struct GameState {
@@ -97,7 +94,7 @@ struct GameState {
   std::array<std::string, kMaxStoryLines> StoryLines;
   std::int32_t StoryLineCount = 0;
   std::int32_t FontSize = 0;
-  static constexpr std::int32_t DefaultFontSize = 20;
+  static constexpr std::int32_t DefaultFontSize = story::kDefaultFontSize;
   TColorRef TextColor = 0;
   std::int32_t TextOriginX = 0;
   std::int32_t TextOriginY = 0;
@@ -189,6 +186,13 @@ void HeatClick();
 
 // Sayings.
 void ResetSayings();
+
+// Registers every story command with its handler, in the table's order.
+void RegisterStoryCommands(TGaleScript& script);
+
+// The handler the game runs for a story command.
+using TCommandHandler = void (*)(const TWordList&);
+TCommandHandler HandlerFor(story::Id id);
 
 // Script commands, in the order they are registered.
 void CmdMidi(const TWordList& args);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "gfx/Painter.h"
 #include "platform/ImageFile.h"
 #include "platform/Platform.h"
 #include "platform/TextRaster.h"
@@ -18,30 +19,15 @@ constexpr TColorRef kInvalidColor = 0xFFFFFFFF;
 // part that lies inside both. Returns false when nothing is left.
 bool Clip(int& tx, int& ty, int& sx, int& sy, int& width, int& height, int sw, int sh, int tw,
           int th) {
-  long long x0 = tx, y0 = ty, s0 = sx, t0 = sy, w = width, h = height;
-  auto cut = [](long long& dst, long long& src, long long& len, long long dstSize,
-                long long srcSize) {
-    if (dst < 0) {
-      src -= dst;
-      len += dst;
-      dst = 0;
-    }
-    if (src < 0) {
-      dst -= src;
-      len += src;
-      src = 0;
-    }
-    len = std::min({len, dstSize - dst, srcSize - src});
-  };
-  cut(x0, s0, w, tw, sw);
-  cut(y0, t0, h, th, sh);
-  if (w <= 0 || h <= 0) return false;
-  tx = static_cast<int>(x0);
-  ty = static_cast<int>(y0);
-  sx = static_cast<int>(s0);
-  sy = static_cast<int>(t0);
-  width = static_cast<int>(w);
-  height = static_cast<int>(h);
+  const TRect to = ClipCopy(TRect::Sized(sx, sy, width, height), TRect{0, 0, sw, sh}, tx, ty,
+                            TRect{0, 0, tw, th});
+  if (to.Empty()) return false;
+  sx = static_cast<int>(sx + (to.Left - tx));
+  sy = static_cast<int>(sy + (to.Top - ty));
+  tx = static_cast<int>(to.Left);
+  ty = static_cast<int>(to.Top);
+  width = static_cast<int>(to.Width());
+  height = static_cast<int>(to.Height());
   return true;
 }
 
@@ -132,6 +118,16 @@ void TGaleBitmap::Fill(TPixel color) {
   for (int y = 1; y < impl_->height; ++y) std::memcpy(first + y * stride, first, stride);
 }
 
+void TGaleBitmap::GrowTo(int width, int height, TPixel color) {
+  if (impl_->width >= width && impl_->height >= height) return;
+  TGaleBitmap grown;
+  grown.Resize(std::max(impl_->width, width), std::max(impl_->height, height), color);
+  CopyBlock(grown, 0, 0, impl_->width, impl_->height, 0, 0);
+  grown.impl_->font = impl_->font;
+  std::swap(impl_, grown.impl_);
+  RebuildRows();
+}
+
 void TGaleBitmap::RebuildRows() {
   // The store is always 24 bits per pixel; only the addresses need renewing.
   const std::size_t stride = impl_->Stride();
@@ -141,9 +137,8 @@ void TGaleBitmap::RebuildRows() {
 
 void TGaleBitmap::MakeTransparentAt(int x, int y) {
   TColorRef key = kInvalidColor;
-  if (x >= 0 && y >= 0 && x < impl_->width && y < impl_->height) {
-    const std::uint8_t* p = impl_->pixels.data() + y * impl_->Stride() + 3 * x;
-    key = p[2] | (p[1] << 8) | (static_cast<TColorRef>(p[0]) << 16);
+  if (TRect::Of(*this).Contains(x, y)) {
+    key = ToColorRef(TPainter(*this).At(x, y));
   }
   MakeTransparent(key);
 }
@@ -152,12 +147,12 @@ void TGaleBitmap::MakeTransparent(TColorRef key) {
   auto mask = std::make_unique<TGaleBitmap>();
   mask->Resize(impl_->width, impl_->height, TPixel{0, 0, 0});
   if (key <= 0xFFFFFF) {
-    const std::uint8_t r = key & 0xFF, g = (key >> 8) & 0xFF, b = (key >> 16) & 0xFF;
+    const TPixel k = ToPixel(key);
     std::uint8_t* p = impl_->pixels.data();
     std::uint8_t* m = mask->impl_->pixels.data();
     const std::size_t n = impl_->pixels.size();
     for (std::size_t i = 0; i < n; i += 3) {
-      if (p[i] == b && p[i + 1] == g && p[i + 2] == r) {
+      if (p[i] == k.b && p[i + 1] == k.g && p[i + 2] == k.r) {
         m[i] = m[i + 1] = m[i + 2] = 255;
         p[i] = p[i + 1] = p[i + 2] = 0;  // this AND NOT mask
       }

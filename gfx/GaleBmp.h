@@ -52,6 +52,9 @@ class TGaleBitmap {
   void LoadJpeg(const std::string& name);
   void Resize(int width, int height, TPixel color = kWhitePixel);
   void Fill(TPixel color);
+  // Grows the picture to at least width x height, keeping its pixels at the
+  // top left and filling what is new with `color`; a larger picture stays.
+  void GrowTo(int width, int height, TPixel color);
   void RebuildRows();
   void MakeTransparentAt(int x, int y);
   void MakeTransparent(TColorRef key);

@@ -13,15 +13,6 @@ std::string CutComment(const std::string& line) {
   return hit == std::string::npos ? line : line.substr(0, hit);
 }
 
-// What a script line is stored as: a label line becomes its label word alone,
-// every other line keeps its text before the comment as written.
-std::string MakeEntry(const std::string& line) {
-  std::string cut = CutComment(line);
-  TWordList words = NormaliseWords(cut);
-  if (IsLabel(words.front(), 1)) return std::move(words.front());
-  return cut;
-}
-
 void StoreEntry(TScriptUnit& page, std::string entry, const std::string& path) {
   if (page.Count >= TScriptUnit::kCapacity) {
     throw std::runtime_error("スクリプト " + QuoteForMessage(path) +
@@ -66,6 +57,28 @@ bool IsLabel(const std::string& text, int position) {
   return i == target && text[i] == '@' && CharLength(text, i) == 1;
 }
 
+std::string StoredEntry(const std::string& line) {
+  std::string cut = CutComment(line);
+  TWordList words = NormaliseWords(cut);
+  if (IsLabel(words.front(), 1)) return std::move(words.front());
+  return cut;
+}
+
+TEntryKind ClassifyEntry(const std::string& entry, TWordList& words) {
+  if (entry.empty()) {
+    words.assign(1, std::string());
+    return TEntryKind::Empty;
+  }
+  if (IsLabel(entry, 1)) {
+    words.assign(1, entry);
+    return TEntryKind::Label;
+  }
+  words = NormaliseWords(entry);
+  if (SameTextIgnoringCase(words.front(), kEndWord)) return TEntryKind::End;
+  if (SameTextIgnoringCase(words.front(), kGotoWord)) return TEntryKind::Goto;
+  return TEntryKind::Other;
+}
+
 bool LoadSayings(TScriptHost& host, const std::string& path, std::vector<std::string>& list,
                  bool scrambled) {
   try {
@@ -96,7 +109,7 @@ bool TGaleScript::LoadFile(const std::string& path, bool scrambled) {
   TScriptUnit& page = *Pages.back();
   std::string last;
   for (const std::string& raw : ReadLines(bytes)) {
-    last = MakeEntry(scrambled ? ScrambleLine(raw) : raw);
+    last = StoredEntry(scrambled ? ScrambleLine(raw) : raw);
     StoreEntry(page, last, path);
   }
   // The last line once more: the interpreter ends when its cursor reaches it.
@@ -229,20 +242,22 @@ std::string TGaleScript::TakeTextLine() {
       Finish();
       return std::string();
     }
-    if (entry.empty() || IsLabel(entry, 1)) {
+    // One normalisation serves every command comparison of this entry.
+    TWordList words;
+    const TEntryKind kind = ClassifyEntry(entry, words);
+    if (kind == TEntryKind::Empty || kind == TEntryKind::Label) {
       if (LineCount == 0) continue;
       BlockBreak = 1;
       return std::string();
     }
-    // One normalisation serves every command comparison of this entry.
-    const TWordList words = NormaliseWords(entry);
-    if (SameTextIgnoringCase(words.front(), "#end")) {
+    if (kind == TEntryKind::End) {
       Finish();
       return std::string();
     }
-    if (SameTextIgnoringCase(words.front(), "#goto")) {
+    if (kind == TEntryKind::Goto) {
       if (words.size() < 2) {
-        throw std::runtime_error("#goto の後にラベルがありません: " + QuoteForMessage(entry));
+        throw std::runtime_error(std::string(kGotoWord) +
+                                 " の後にラベルがありません: " + QuoteForMessage(entry));
       }
       JumpToLabel(words[1]);
       countJump(following);

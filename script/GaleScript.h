@@ -48,6 +48,28 @@ TWordList NormaliseWords(const std::string& text);
 // True when the character at the 1-based position is a single-byte "@".
 bool IsLabel(const std::string& text, int position);
 
+// The two words the interpreter runs itself, before any registered command.
+inline constexpr const char* kEndWord = "#end";    // ends the script
+inline constexpr const char* kGotoWord = "#goto";  // jumps to the label after it
+
+// How the interpreter takes a stored entry.
+enum class TEntryKind {
+  Empty,  // ends a passage that has lines, else passed over
+  Label,  // a jump target; ends a passage like an empty entry
+  End,    // "#end": the script ends
+  Goto,   // "#goto": a jump
+  Other,  // a registered command when its first word names one, else a story line
+};
+
+// What a script line is stored as: a label line becomes its label word alone,
+// every other line keeps its text before the first "//" as written.
+std::string StoredEntry(const std::string& line);
+
+// How the interpreter takes a stored entry. `words` gets the entry's words as
+// a command handler would receive them (a label's word alone; one empty word
+// for an empty entry).
+TEntryKind ClassifyEntry(const std::string& entry, TWordList& words);
+
 // Appends every line of the file to the list; false when reading failed
 // (missing or unreadable). Never throws for a file it cannot read.
 bool LoadSayings(TScriptHost& host, const std::string& path, std::vector<std::string>& list,

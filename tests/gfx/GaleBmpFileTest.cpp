@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "gfx/GaleBmp.h"
-#include "tests/gfx/TestJpegData.h"
+#include "tests/gfx/JpegTestData.h"
 
 namespace {
 

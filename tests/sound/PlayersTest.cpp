@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/RecordingAudio.h"
+#include "platform/headless/RecordingAudio.h"
 #include "sound/GaleMidi.h"
 #include "sound/GaleWave.h"
 

@@ -1,8 +1,11 @@
 #include "tools/marigold-dat/DatFile.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 #include <vector>
 
+#include "game/StoryCommands.h"
 #include "platform/Encoding.h"
 #include "script/GaleScript.h"
 #include "script/MyCrypt.h"
@@ -67,11 +70,6 @@ class TraceHost : public TScriptHost {
  private:
   const FileReader& reader_;
 };
-
-// The command words the game registers, in its order.
-const char* const kGameCommands[] = {
-    "#midi",     "#wave",   "#waveByLoop", "#image",        "#font",     "#button", "#heatyJump",
-    "#imagesub", "#heatUp", "#heatSpark",  "#vanishButton", "#finalize", "#saying", "#stopTimer"};
 
 std::string JsonWords(const TWordList& words) {
   std::string out = "[";
@@ -170,10 +168,19 @@ TraceResult Trace(const std::string& gameName, const TraceOptions& options, std:
 
   std::vector<TWordList> commands;
   TWordList batch;
-  script.SetBatchLimit(10);
+  script.SetBatchLimit(story::kMaxStoryLines);
   script.SetBatchHandler([&](const TWordList& lines) { batch = lines; });
-  for (const char* name : kGameCommands) {
-    script.RegisterCommand(name, [&](const TWordList& words) { commands.push_back(words); });
+  for (const story::Command& command : story::kCommands) {
+    script.RegisterCommand(std::string(command.word),
+                           [&](const TWordList& words) { commands.push_back(words); });
+  }
+  // A label asked for that the story does not hold would silently start at
+  // the top.
+  const TScriptUnit& page = *script.Pages.back();
+  if (options.labelMustExist && std::find(page.Lines.begin(), page.Lines.begin() + page.Count,
+                                          options.label) == page.Lines.begin() + page.Count) {
+    throw std::runtime_error("no label '" + platform::Cp932ToUtf8(options.label) +
+                             "' in the story");
   }
   script.JumpToLabel(options.label);
 

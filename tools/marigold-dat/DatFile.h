@@ -38,6 +38,7 @@ std::string JsonString(std::string_view utf8);
 struct TraceOptions {
   bool plain = false;            // read the file unscrambled
   std::string label = "@start";  // CP932 label to jump to first
+  bool labelMustExist = false;   // a label the story lacks throws instead of starting at the top
   std::int64_t maxDeliveries = 1000;
 };
 
@@ -53,7 +54,8 @@ struct TraceResult {
 
 // Loads the story at `gameName` as the game does (batch limit 10, batch mode,
 // the game's fourteen commands as recorders), jumps to the label and prints
-// one JSON object per delivery to `out`.
+// one JSON object per delivery to `out`. Throws std::runtime_error for an
+// unreadable or overlong story, or a label it lacks (see labelMustExist).
 TraceResult Trace(const std::string& gameName, const TraceOptions& options, std::ostream& out,
                   const FileReader& reader);
 

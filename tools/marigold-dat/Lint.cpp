@@ -1,6 +1,7 @@
 #include "tools/marigold-dat/Lint.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <fstream>
 #include <map>
@@ -11,7 +12,11 @@
 #include <stdexcept>
 #include <utility>
 
+#include "app/CommandLine.h"
+#include "game/Frame.h"
+#include "game/StoryCommands.h"
 #include "gfx/GaleBmp.h"
+#include "gfx/Painter.h"
 #include "platform/Encoding.h"
 #include "platform/TextRaster.h"
 #include "script/GaleScript.h"
@@ -23,92 +28,69 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The game's fixed limits.
-constexpr int kBatchLimit = 10;
-constexpr int kMaxButtons = 10;
-constexpr int kMaxSubImages = 10;
-constexpr int kMaxVanished = 10;
-constexpr int kMaxScriptLines = 9999;  // a page holds 10000 entries: the lines plus one repeat
-constexpr int kDefaultFontSize = 20;
-constexpr int kPictureWidth = 600;
-constexpr int kPictureHeight = 400;
-constexpr int kTextJitter = 2;  // the painter shifts text right by up to two pixels
-
-// The words the game registers, in registration order, plus the two the
-// interpreter handles itself.
-enum class Command {
-  kNone,
-  kEnd,
-  kGoto,
-  kMidi,
-  kWave,
-  kWaveByLoop,
-  kImage,
-  kFont,
-  kButton,
-  kHeatyJump,
-  kImageSub,
-  kHeatUp,
-  kHeatSpark,
-  kVanishButton,
-  kFinalize,
-  kSaying,
-  kStopTimer,
-};
-
-const std::pair<const char*, Command> kCommandWords[] = {
-    {"#end", Command::kEnd},
-    {"#goto", Command::kGoto},
-    {"#midi", Command::kMidi},
-    {"#wave", Command::kWave},
-    {"#waveByLoop", Command::kWaveByLoop},
-    {"#image", Command::kImage},
-    {"#font", Command::kFont},
-    {"#button", Command::kButton},
-    {"#heatyJump", Command::kHeatyJump},
-    {"#imagesub", Command::kImageSub},
-    {"#heatUp", Command::kHeatUp},
-    {"#heatSpark", Command::kHeatSpark},
-    {"#vanishButton", Command::kVanishButton},
-    {"#finalize", Command::kFinalize},
-    {"#saying", Command::kSaying},
-    {"#stopTimer", Command::kStopTimer},
-};
-
-enum class Kind { kEmpty, kLabel, kCommand, kText };
+// The game's fixed sizes and limits, as the game itself reads them.
+using story::kDefaultFontSize;
+using story::kMaxStoryLines;
+// A page holds this many entries: the lines plus one repeat of the last.
+constexpr int kMaxScriptLines = TScriptUnit::kCapacity - 1;
+// The painter shifts text right and down by up to this many pixels.
+constexpr int kTextJitter = kTextShake - 1;
 
 // One script entry as the loader stores it, classified as the interpreter
-// would take it.
+// would take it: the interpreter's own kinds, a registered story command, or
+// a story line.
+enum class Kind { kEmpty, kLabel, kEnd, kGoto, kCommand, kText };
+
 struct Entry {
   std::string text;
   Kind kind = Kind::kText;
-  Command command = Command::kNone;
+  const story::Command* command = nullptr;  // for kCommand
   TWordList words;
 };
 
 Entry MakeEntry(const std::string& line) {
   Entry entry;
-  const std::size_t hit = FindText(line, "//");
-  std::string cut = hit == std::string::npos ? line : line.substr(0, hit);
-  entry.words = NormaliseWords(cut);
-  if (IsLabel(entry.words.front(), 1)) {
-    entry.text = entry.words.front();
-    entry.kind = Kind::kLabel;
-    return entry;
-  }
-  entry.text = std::move(cut);
-  if (entry.text.empty()) {
-    entry.kind = Kind::kEmpty;
-    return entry;
-  }
-  for (const auto& [name, command] : kCommandWords) {
-    if (SameTextIgnoringCase(entry.words.front(), name)) {
-      entry.kind = Kind::kCommand;
-      entry.command = command;
-      return entry;
-    }
+  entry.text = StoredEntry(line);
+  switch (ClassifyEntry(entry.text, entry.words)) {
+    case TEntryKind::Empty:
+      entry.kind = Kind::kEmpty;
+      break;
+    case TEntryKind::Label:
+      entry.kind = Kind::kLabel;
+      break;
+    case TEntryKind::End:
+      entry.kind = Kind::kEnd;
+      break;
+    case TEntryKind::Goto:
+      entry.kind = Kind::kGoto;
+      break;
+    case TEntryKind::Other:
+      entry.command = story::Find(entry.words.front());
+      entry.kind = entry.command ? Kind::kCommand : Kind::kText;
+      break;
   }
   return entry;
+}
+
+// True for an entry that runs the given command.
+bool Runs(const Entry& entry, story::Id id) {
+  return entry.kind == Kind::kCommand && entry.command->id == id;
+}
+
+// What a limit's places are called in messages, and over what they count.
+const char* LimitNoun(story::Limit limit) {
+  switch (limit) {
+    case story::Limit::Buttons:
+      return "buttons in one passage";
+    case story::Limit::SubImages:
+      return "overlays since the last #image";
+    case story::Limit::Vanished:
+      return "vanished captions in the script";
+    case story::Limit::None:
+    case story::Limit::Count:
+      break;
+  }
+  return "";
 }
 
 std::string Show(const std::string& cp932) {
@@ -225,13 +207,12 @@ PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
     return info;
   }
   info.loaded = true;
-  const int rows = std::min(picture.Height(), kPictureHeight);
-  const int columns = std::min(picture.Width(), kPictureWidth);
-  const TPixel marker{255, 0, 0};
+  const int rows = std::min(picture.Height(), kFrameHeight);
+  const int columns = std::min(picture.Width(), kFrameWidth);
+  const TPainter painter(picture);
   for (int y = 0; y < rows && !info.marker; ++y) {
-    const auto* row = reinterpret_cast<const TPixel*>(picture.Rows[y]);
     for (int x = 0; x < columns; ++x) {
-      if (SameColor(row[x], marker)) {
+      if (SameColor(painter.At(x, y), TextMarkColor)) {
         info.marker = {x, y};
         break;
       }
@@ -324,10 +305,10 @@ class Checker {
     const Entry& last = entries_.back();
     if (last.kind == Kind::kEmpty || last.kind == Kind::kLabel) return;
     if (last.kind == Kind::kText && last.words.front().empty()) return;  // blanks only
-    if (last.kind == Kind::kCommand && last.command == Command::kEnd) return;
+    if (last.kind == Kind::kEnd) return;
     Report(LineOf(entries_.size() - 1), Severity::kWarning,
            std::string("the game never runs the file's last line; this ") +
-               (last.kind == Kind::kCommand ? "command" : "text") +
+               (last.kind == Kind::kText ? "text" : "command") +
                " is lost (end the file with an empty or comment line)");
   }
 
@@ -406,128 +387,146 @@ class Checker {
       CheckGlyphs(line, entry.text);
       return;
     }
-    if (entry.kind != Kind::kCommand) return;
+    if (entry.kind == Kind::kGoto) {
+      const std::string command = platform::Cp932ToUtf8(words.front());
+      if (words.size() < 2) {
+        Report(line, Severity::kError, command + " without a label: the game stops with an error");
+      } else {
+        CheckJumpTarget(line, words[1], command + " target");
+      }
+      return;
+    }
+    if (entry.kind == Kind::kCommand) CheckCommand(line, *entry.command, words);
+  }
+
+  // A story command's arguments as its row describes them, the places it
+  // takes, and what the game does with it beyond that.
+  void CheckCommand(int line, const story::Command& c, const TWordList& words) {
     const std::string command = platform::Cp932ToUtf8(words.front());
-    switch (entry.command) {
-      case Command::kGoto:
-        if (words.size() < 2) {
-          Report(line, Severity::kError,
-                 command + " without a label: the game stops with an error");
-        } else {
-          CheckJumpTarget(line, words[1], command + " target");
-        }
+    if (c.clears != story::Limit::None) used_[static_cast<std::size_t>(c.clears)] = 0;
+    if (c.limit != story::Limit::None && !PerPassage(c.limit)) TakePlace(line, c, command);
+    const std::size_t given = words.size() - 1;
+    if (c.whole && given < c.required) {
+      std::string names;
+      for (std::size_t i = 0; i < c.Count(); ++i) {
+        names += (i == 0 ? "" : ", ") + std::string(c.params[i].name);
+      }
+      Report(line, Severity::kError,
+             command + " needs " + std::to_string(c.required) + " words (" + names + "); it has " +
+                 std::to_string(given) + ": the game stops with an error");
+      return;
+    }
+    ForEachArgument(c, words, [&](const story::Param& param, std::size_t index) {
+      CheckArgument(line, c, command, param, words, index);
+    });
+    if (c.pairs && given % 2 == 1) {
+      Report(line, Severity::kWarning,
+             command + ": the last word " + Show(words.back()) +
+                 " has no partner and is ignored (words go in pairs: " +
+                 std::string(c.params[0].name) + ", " + std::string(c.params[1].name) + ")");
+    }
+    switch (c.id) {
+      case story::Id::HeatyJump:
+        CheckThresholdOrder(line, words);
         break;
-      case Command::kMidi:
-      case Command::kWave:
-      case Command::kWaveByLoop:
-        if (words.size() >= 2) CheckFile(line, words[1], false);
-        break;
-      case Command::kImage:
-        subImages_ = 0;
-        if (words.size() < 2) {
-          Report(line, Severity::kError, command + " without a picture name: loading fails");
-        } else {
-          CheckFile(line, words[1], true);
-        }
-        break;
-      case Command::kImageSub:
-        if (++subImages_ == kMaxSubImages + 1) {
-          Report(line, Severity::kError,
-                 command + ": more than " + std::to_string(kMaxSubImages) +
-                     " overlays since the last #image; the game holds " +
-                     std::to_string(kMaxSubImages));
-        }
-        if (words.size() < 2) {
-          Report(line, Severity::kError, command + " without a picture name: loading fails");
-        } else {
-          CheckFile(line, words[1], true);
-        }
-        CheckNumber(line, words, 2, "x");
-        CheckNumber(line, words, 3, "y");
-        break;
-      case Command::kFont:
-        CheckNumber(line, words, 1, "font size");
-        break;
-      case Command::kButton:
-        if (words.size() < 6) {
-          Report(line, Severity::kError,
-                 command + " needs five words (caption, size, x, y, target); it has " +
-                     std::to_string(words.size() - 1) + ": the game stops with an error");
-        }
-        if (words.size() < 6) break;
-        CheckNumber(line, words, 2, "size");
-        CheckNumber(line, words, 3, "x");
-        CheckNumber(line, words, 4, "y");
-        if (words.size() >= 6 && words[5] != "THROUGH") {
-          if (SameTextIgnoringCase(words[5], "THROUGH")) {
-            Report(line, Severity::kError,
-                   command + " target " + Show(words[5]) +
-                       " is not \"THROUGH\" (exact capitals) nor a label: a click on it " +
-                       "jumps nowhere");
-          } else {
-            CheckJumpTarget(line, words[5], command + " target");
-          }
-        }
-        if (words.size() >= 2) CheckGlyphs(line, words[1]);
-        break;
-      case Command::kHeatyJump:
-        CheckHeatyJump(line, words);
-        break;
-      case Command::kHeatUp:
-        CheckNumber(line, words, 1, "amount");
-        break;
-      case Command::kVanishButton:
-        if (words.size() < 2) {
-          Report(line, Severity::kError,
-                 command + " without a caption: the game stops with an error");
-        }
-        if (++vanished_ == kMaxVanished + 1) {
-          Report(line, Severity::kError,
-                 command + ": more than " + std::to_string(kMaxVanished) +
-                     " vanished captions in the script; the game holds " +
-                     std::to_string(kMaxVanished));
-        }
-        break;
-      case Command::kSaying:
+      case story::Id::Saying:
         if (!firstSaying_) firstSaying_ = line;
         break;
-      case Command::kStopTimer:
-      case Command::kFinalize:
-        clockStopped_ = true;
+      default:
         break;
-      case Command::kEnd:
-      case Command::kHeatSpark:
-      case Command::kNone:
+    }
+    if (c.stopsClock) clockStopped_ = true;
+  }
+
+  // Calls fn(param, index) for every argument word the command reads, and
+  // for every required one that is missing (index past the words).
+  template <typename Fn>
+  static void ForEachArgument(const story::Command& c, const TWordList& words, Fn fn) {
+    if (c.pairs) {
+      for (std::size_t at = 1; at + 1 < words.size(); at += 2) {
+        fn(c.params[0], at);
+        fn(c.params[1], at + 1);
+      }
+      return;
+    }
+    for (std::size_t i = 0; i < c.Count(); ++i) {
+      if (i + 1 < words.size() || i < c.required) fn(c.params[i], i + 1);
+    }
+  }
+
+  void CheckArgument(int line, const story::Command& c, const std::string& command,
+                     const story::Param& param, const TWordList& words, std::size_t index) {
+    const std::string name(param.name);
+    const bool missing = index >= words.size();
+    switch (param.kind) {
+      case story::Arg::Number:
+        CheckNumber(line, words, index, name);
+        break;
+      case story::Arg::Target:
+        if (!missing && words[index] == story::kThroughTarget) break;
+        if (!missing && SameTextIgnoringCase(words[index], std::string(story::kThroughTarget))) {
+          Report(line, Severity::kError,
+                 command + " " + name + " " + Show(words[index]) + " is not \"" +
+                     std::string(story::kThroughTarget) +
+                     "\" (exact capitals) nor a label: a click on it jumps nowhere");
+          break;
+        }
+        [[fallthrough]];
+      case story::Arg::Label:
+        if (missing) {
+          Report(line, Severity::kError,
+                 command + " without a " + name + ": the game stops with an error");
+        } else {
+          CheckJumpTarget(line, words[index], command + " " + name);
+        }
+        break;
+      case story::Arg::File:
+        if (!missing) {
+          CheckFile(line, words[index], c.picture);
+        } else if (c.picture) {
+          Report(line, Severity::kError, command + " without a " + name + ": loading fails");
+        }
+        break;
+      case story::Arg::Caption:
+        if (missing) {
+          Report(line, Severity::kError,
+                 command + " without a " + name + ": the game stops with an error");
+        } else if (c.limit == story::Limit::Buttons) {
+          // Only a button shows its caption.
+          CheckGlyphs(line, words[index]);
+        }
         break;
     }
   }
 
-  void CheckHeatyJump(int line, const TWordList& words) {
-    const std::string command = platform::Cp932ToUtf8(words.front());
-    const std::size_t pairs = (words.size() - 1) / 2;
-    std::optional<std::int32_t> lowest;  // lowest threshold so far
-    for (std::size_t p = 0; p < pairs; ++p) {
-      const std::string& threshold = words[1 + 2 * p];
-      const std::string& label = words[2 + 2 * p];
-      if (!IsInteger(threshold)) {
-        Report(line, Severity::kError,
-               command + ": threshold " + Show(threshold) + " is not an integer");
-      } else {
-        const std::int32_t value = StrToInt(threshold);
-        if (lowest && value >= *lowest) {
-          Report(line, Severity::kWarning,
-                 command + ": threshold " + std::to_string(value) + " is not below the earlier " +
-                     std::to_string(*lowest) + ", so the earlier pair always wins and " +
-                     Show(label) + " is never chosen (list thresholds from high to low)");
-        }
-        if (!lowest || value < *lowest) lowest = value;
-      }
-      CheckJumpTarget(line, label, command + " label");
+  // Limits counted per passage rather than over the whole script.
+  static bool PerPassage(story::Limit limit) { return limit == story::Limit::Buttons; }
+
+  // One more place of the command's limit; reported once, when it overflows.
+  void TakePlace(int line, const story::Command& c, const std::string& command) {
+    const std::int32_t capacity = story::Capacity(c.limit);
+    if (++used_[static_cast<std::size_t>(c.limit)] == capacity + 1) {
+      Report(line, Severity::kError,
+             command + ": more than " + std::to_string(capacity) + " " + LimitNoun(c.limit) +
+                 "; the game holds " + std::to_string(capacity));
     }
-    if ((words.size() - 1) % 2 == 1) {
-      Report(line, Severity::kWarning,
-             command + ": the last word " + Show(words.back()) +
-                 " has no partner and is ignored (words go in pairs: threshold, label)");
+  }
+
+  // #heatyJump takes the first pair whose threshold the heat reaches, so
+  // thresholds must fall from left to right.
+  void CheckThresholdOrder(int line, const TWordList& words) {
+    const std::string command = platform::Cp932ToUtf8(words.front());
+    std::optional<std::int32_t> lowest;  // lowest threshold so far
+    for (std::size_t at = 1; at + 1 < words.size(); at += 2) {
+      if (!IsInteger(words[at])) continue;
+      const std::int32_t value = StrToInt(words[at]);
+      if (lowest && value >= *lowest) {
+        Report(line, Severity::kWarning,
+               command + ": threshold " + std::to_string(value) + " is not below the earlier " +
+                   std::to_string(*lowest) + ", so the earlier pair always wins and " +
+                   Show(words[at + 1]) + " is never chosen (list thresholds from high to low)");
+      }
+      if (!lowest || value < *lowest) lowest = value;
     }
   }
 
@@ -536,7 +535,6 @@ class Checker {
   void CheckPassages() {
     const int n = static_cast<int>(entries_.size());
     int lineCount = 0;
-    int buttons = 0;
     int fontSize = kDefaultFontSize;
     std::vector<int> textLines;
     textOrigin_ = {0, 0};
@@ -544,7 +542,9 @@ class Checker {
       MeasureLines(textLines, fontSize);
       textLines.clear();
       lineCount = 0;
-      buttons = 0;
+      for (std::size_t l = 0; l < used_.size(); ++l) {
+        if (PerPassage(static_cast<story::Limit>(l))) used_[l] = 0;
+      }
       fontSize = kDefaultFontSize;
     };
     for (int i = 0; i + 1 < n; ++i) {
@@ -556,22 +556,21 @@ class Checker {
           break;
         case Kind::kText:
           textLines.push_back(i);
-          if (++lineCount == kBatchLimit) close();
+          if (++lineCount == kMaxStoryLines) close();
+          break;
+        case Kind::kEnd:
+        case Kind::kGoto:
+          close();
           break;
         case Kind::kCommand:
-          if (entry.command == Command::kEnd || entry.command == Command::kGoto) {
-            close();
-          } else if (entry.command == Command::kButton) {
-            if (++buttons == kMaxButtons + 1) {
-              Report(LineOf(i), Severity::kError,
-                     "more than " + std::to_string(kMaxButtons) +
-                         " buttons in one passage; the game holds " + std::to_string(kMaxButtons));
-            }
-          } else if (entry.command == Command::kFont) {
+          if (PerPassage(entry.command->limit)) {
+            TakePlace(LineOf(i), *entry.command, platform::Cp932ToUtf8(entry.words.front()));
+          }
+          if (Runs(entry, story::Id::Font)) {
             if (entry.words.size() >= 2 && IsInteger(entry.words[1])) {
               fontSize = StrToInt(entry.words[1]);
             }
-          } else if (entry.command == Command::kImage && entry.words.size() >= 2) {
+          } else if (Runs(entry, story::Id::Image) && entry.words.size() >= 2) {
             const Lookup lookup = FindDataFile(folder_, entry.words[1]);
             auto cached = pictures_.find(lookup.path);
             if (lookup.found && cached != pictures_.end() && cached->second.marker) {
@@ -600,20 +599,21 @@ class Checker {
         fontFailed_ = true;
         return;
       }
-      if (x + width + kTextJitter > kPictureWidth) {
+      if (x + width + kTextJitter > kFrameWidth) {
         Report(LineOf(i), Severity::kWarning,
                "the line is " + std::to_string(width) + " pixels wide at font size " +
                    std::to_string(fontSize) + " from x " + std::to_string(x) +
-                   ": it runs past the right edge of the 600-pixel picture");
+                   ": it runs past the right edge of the " + std::to_string(kFrameWidth) +
+                   "-pixel picture");
       }
-      // Lines stand font size + 5 apart from the marker's row down.
-      const long bottom = y + static_cast<long>(k) * (fontSize + 5) + fontSize + kTextJitter;
-      if (bottom > kPictureHeight) {
+      // Lines stand a gap apart from the marker's row down.
+      const long bottom = y + static_cast<long>(k) * (fontSize + kLineGap) + fontSize + kTextJitter;
+      if (bottom > kFrameHeight) {
         Report(LineOf(i), Severity::kWarning,
                "line " + std::to_string(k + 1) + " of its passage reaches down to y " +
                    std::to_string(bottom) + " at font size " + std::to_string(fontSize) +
-                   " from y " + std::to_string(y) +
-                   ": it runs past the bottom of the 400-pixel picture");
+                   " from y " + std::to_string(y) + ": it runs past the bottom of the " +
+                   std::to_string(kFrameHeight) + "-pixel picture");
       }
     }
   }
@@ -649,7 +649,7 @@ class Checker {
       ways.pop_back();
       while (true) {
         if (!seen.insert({cursor, lineCount}).second) break;
-        if (lineCount >= kBatchLimit) return true;
+        if (lineCount >= kMaxStoryLines) return true;
         if (cursor < 0 || cursor >= n) break;  // the script ends
         const Entry& entry = entries_[cursor++];
         if (cursor >= n) break;  // the last line ends the script unread
@@ -661,18 +661,19 @@ class Checker {
           ++lineCount;
           continue;
         }
-        if (entry.command == Command::kEnd || entry.command == Command::kStopTimer ||
-            entry.command == Command::kFinalize) {
-          break;
-        }
-        if (entry.command == Command::kGoto) {
+        if (entry.kind == Kind::kEnd || (entry.command && entry.command->stopsClock)) break;
+        if (entry.kind == Kind::kGoto) {
           if (entry.words.size() < 2) break;  // raises an error; reported elsewhere
           cursor = JumpFrom(cursor, entry.words[1]);
-        } else if (entry.command == Command::kHeatyJump) {
-          for (std::size_t p = 0; p < (entry.words.size() - 1) / 2; ++p) {
-            const int target = JumpFrom(cursor, entry.words[2 + 2 * p]);
-            if (target != cursor) ways.push_back({target, lineCount});
-          }
+        } else if (entry.command && entry.command->jumps) {
+          ForEachArgument(*entry.command, entry.words,
+                          [&](const story::Param& param, std::size_t index) {
+                            if (param.kind != story::Arg::Label || index >= entry.words.size()) {
+                              return;
+                            }
+                            const int target = JumpFrom(cursor, entry.words[index]);
+                            if (target != cursor) ways.push_back({target, lineCount});
+                          });
         }
       }
     }
@@ -689,7 +690,7 @@ class Checker {
     }
     if (firstSaying_ && !HasLabel(kSayEnd)) {
       Report(*firstSaying_, Severity::kError,
-             "#saying is used but " +
+             std::string(story::Of(story::Id::Saying).word) + " is used but " +
                  MissingLabelMessage(kSayEnd, ": the game jumps there when the sayings end"));
     }
     // The countdown starts with the game; a first passage that stops it (or
@@ -739,8 +740,8 @@ class Checker {
   std::unique_ptr<TGaleBitmap> font_;
   bool fontFailed_ = false;
   std::pair<int, int> textOrigin_{0, 0};  // where the story text starts
-  int subImages_ = 0;
-  int vanished_ = 0;
+  // Places taken of each limit since it was last emptied.
+  std::array<std::int32_t, static_cast<std::size_t>(story::Limit::Count)> used_{};
   bool clockStopped_ = false;
   std::optional<int> firstSaying_;
 };
@@ -762,12 +763,7 @@ std::size_t Utf8Length(const std::string& text, std::size_t pos) {
 }
 
 std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + path.string());
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) throw std::runtime_error("cannot read " + path.string());
-  return bytes.str();
+  return cli::ReadFile(path);
 }
 
 const char* SeverityWord(Severity severity) {
@@ -781,13 +777,6 @@ const char* SeverityWord(Severity severity) {
   }
   return "error";
 }
-
-const char kUsage[] =
-    "usage: marigold-dat lint PATH [--plain]\n"
-    "Checks a story script. PATH is a scrambled story .dat whose pictures, music and\n"
-    "sounds lie in its folder; with --plain it is plain UTF-8 text.\n"
-    "Prints file:line: error|warning|info: message; exit status 1 when there is an\n"
-    "error, 0 otherwise, 2 on bad usage.\n";
 
 }  // namespace
 
@@ -884,40 +873,11 @@ std::string FormatDiagnostic(const std::string& file, const Diagnostic& diagnost
          ": " + diagnostic.message;
 }
 
-int RunLint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::optional<std::string> path;
-  bool plain = false;
-  for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "-h") {
-      out << kUsage;
-      return 0;
-    }
-    if (arg == "--plain") {
-      plain = true;
-    } else if (!arg.empty() && arg[0] == '-') {
-      err << "marigold-dat lint: unknown option " << arg << "\n" << kUsage;
-      return 2;
-    } else if (path) {
-      err << "marigold-dat lint: more than one PATH\n" << kUsage;
-      return 2;
-    } else {
-      path = arg;
-    }
-  }
-  if (!path) {
-    err << kUsage;
-    return 2;
-  }
-  std::vector<Diagnostic> diagnostics;
-  try {
-    diagnostics = LintFile(*path, plain, MachineOptions());
-  } catch (const std::exception& e) {
-    err << "marigold-dat lint: " << e.what() << "\n";
-    return 2;
-  }
+int RunLint(const std::string& path, bool plain, std::ostream& out) {
+  const std::vector<Diagnostic> diagnostics = LintFile(path, plain, MachineOptions());
   bool failed = false;
   for (const Diagnostic& diagnostic : diagnostics) {
-    out << FormatDiagnostic(*path, diagnostic) << "\n";
+    out << FormatDiagnostic(path, diagnostic) << "\n";
     failed = failed || diagnostic.severity == Severity::kError;
   }
   return failed ? 1 : 0;

@@ -28,7 +28,7 @@ struct Options {
 // The story's lines as CP932 bytes, read from a scrambled story file or, when
 // `plain`, from plain UTF-8 text. Problems with the bytes themselves (not
 // CP932, not UTF-8, no CP932 form) are added to `diagnostics`. Throws
-// std::runtime_error when the file cannot be read.
+// cli::PathError when the file cannot be read.
 std::vector<std::string> ReadStoryLines(const std::filesystem::path& path, bool plain,
                                         std::vector<Diagnostic>& diagnostics);
 
@@ -49,9 +49,9 @@ std::vector<Diagnostic> LintFile(const std::filesystem::path& path, bool plain,
 // "file:line: error: message".
 std::string FormatDiagnostic(const std::string& file, const Diagnostic& diagnostic);
 
-// The "lint" subcommand; `args` are the words after "lint". Returns the exit
-// status: 1 when an error was found, 0 otherwise, 2 on bad usage or an
-// unreadable file.
-int RunLint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The "lint" subcommand: prints the findings for one story to `out`, one
+// FormatDiagnostic line each. Returns the exit status: 1 when an error was
+// found, 0 otherwise. Throws cli::PathError when the file cannot be read.
+int RunLint(const std::string& path, bool plain, std::ostream& out);
 
 }  // namespace lint

@@ -1,13 +1,11 @@
 // marigold-dat: the story authors' tool for the game's scrambled line files.
-#include <cstdio>
-#include <cstring>
-#include <fstream>
+#include <algorithm>
+#include <cerrno>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "platform/Encoding.h"
 #include "platform/Files.h"
 #include "tools/marigold-dat/DatFile.h"
@@ -15,132 +13,52 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: marigold-dat pack IN OUT      UTF-8 text to a scrambled CP932 line file\n"
-    "       marigold-dat unpack IN OUT    a scrambled CP932 line file to UTF-8 text\n"
-    "       marigold-dat trace FILE [--plain] [--label L] [--max N]\n"
-    "                                     run a story as the game would, one JSON line\n"
-    "                                     per delivery\n"
-    "       marigold-dat lint PATH [--plain]  check a story for the traps the game\n"
-    "                                     leaves for authors\n"
-    "IN and OUT may be '-' for standard input and output.\n";
+// One subcommand: its command line and what it does with it.
+struct Subcommand {
+  cli::Command command;
+  int (*run)(const cli::Command& command, const cli::Parsed& parsed);
+};
 
-const char kPackUsage[] =
-    "usage: marigold-dat pack IN OUT\n"
-    "Converts UTF-8 text to CP932 and scrambles it line by line as the game reads it.\n"
-    "Line breaks are kept as written. A character CP932 cannot hold is reported with its\n"
-    "line and column, and OUT is left untouched. '-' means standard input or output.\n";
-
-const char kUnpackUsage[] =
-    "usage: marigold-dat unpack IN OUT\n"
-    "Unscrambles a line file and converts it from CP932 to UTF-8. '-' means standard\n"
-    "input or output.\n";
-
-const char kTraceUsage[] =
-    "usage: marigold-dat trace FILE [--plain] [--label L] [--max N]\n"
-    "Loads FILE as the game loads its story (scrambled unless --plain), jumps to L\n"
-    "(default @start) and delivers batches until the script ends or N deliveries\n"
-    "(default 1000) were made. Prints one JSON object per delivery.\n";
-
-int Usage(const char* text) {
-  std::fputs(text, stderr);
-  return 2;
-}
-
-bool IsHelp(const std::string& arg) {
-  return arg == "--help" || arg == "-h";
-}
-
-bool ReadInput(const std::string& name, std::string& bytes) {
-  if (name == "-") {
-    bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return !std::cin.bad();
-  }
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-bool WriteOutput(const std::string& name, const std::string& bytes) {
-  if (name == "-") {
-    std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    std::cout.flush();
-    return static_cast<bool>(std::cout);
-  }
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return static_cast<bool>(out);
-}
-
-int Convert(const std::vector<std::string>& args, bool pack) {
-  const char* usage = pack ? kPackUsage : kUnpackUsage;
-  if (args.size() == 1 && IsHelp(args[0])) {
-    std::fputs(usage, stdout);
-    return 0;
-  }
-  if (args.size() != 2) return Usage(usage);
-  std::string input;
-  if (!ReadInput(args[0], input)) {
-    std::fprintf(stderr, "marigold-dat: cannot read %s\n", args[0].c_str());
-    return 1;
-  }
+int Convert(const cli::Parsed& parsed, bool pack) {
+  const std::string& in = parsed.operands[0];
+  const std::string& out = parsed.operands[1];
+  const std::string input = cli::ReadFile(in);
   std::string output;
   try {
     output = pack ? mgdat::PackText(input) : mgdat::UnpackText(input);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "marigold-dat: %s: %s\n", args[0].c_str(), e.what());
-    return 1;
+    // Nothing is written: OUT keeps what it held.
+    throw cli::PathError(in, e.what());
   }
-  if (!WriteOutput(args[1], output)) {
-    std::fprintf(stderr, "marigold-dat: cannot write %s\n", args[1].c_str());
-    return 1;
-  }
+  cli::WriteFile(out, output);
   return 0;
 }
 
-int TraceCommand(const std::vector<std::string>& args) {
-  if (args.size() == 1 && IsHelp(args[0])) {
-    std::fputs(kTraceUsage, stdout);
-    return 0;
-  }
+int Pack(const cli::Command&, const cli::Parsed& parsed) {
+  return Convert(parsed, true);
+}
+
+int Unpack(const cli::Command&, const cli::Parsed& parsed) {
+  return Convert(parsed, false);
+}
+
+int TraceCommand(const cli::Command& command, const cli::Parsed& parsed) {
   mgdat::TraceOptions options;
-  std::string file;
-  std::string label = "@start";
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (IsHelp(arg)) {
-      std::fputs(kTraceUsage, stdout);
-      return 0;
-    } else if (arg == "--plain") {
-      options.plain = true;
-    } else if (arg == "--label" && i + 1 < args.size()) {
-      label = args[++i];
-    } else if (arg == "--max" && i + 1 < args.size()) {
-      const std::string& n = args[++i];
-      if (n.empty() || n.find_first_not_of("0123456789") != std::string::npos || n.size() > 12) {
-        return Usage(kTraceUsage);
-      }
-      options.maxDeliveries = std::stoll(n);
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      return Usage(kTraceUsage);
-    } else if (file.empty()) {
-      file = arg;
-    } else {
-      return Usage(kTraceUsage);
-    }
-  }
-  if (file.empty()) return Usage(kTraceUsage);
+  options.plain = parsed.Has("--plain");
+  if (auto max = parsed.Value("--max")) options.maxDeliveries = cli::Count(command, "--max", *max);
+  const std::string& file = parsed.operands[0];
+  const std::string label = parsed.Value("--label").value_or("@start");
+  options.labelMustExist = parsed.Value("--label").has_value();
+  cli::RequireFile(file);
 
   // The story is named to the engine as the game names files: in CP932.
   std::string gameName;
   std::size_t bad = 0;
-  if (!platform::Utf8ToCp932(file, gameName, bad) ||
-      !platform::Utf8ToCp932(label, options.label, bad)) {
-    std::fprintf(stderr, "marigold-dat: %s: the name cannot be written in CP932\n", file.c_str());
-    return 1;
+  if (!platform::Utf8ToCp932(file, gameName, bad)) {
+    throw cli::PathError(file, "the name cannot be written in CP932");
+  }
+  if (!platform::Utf8ToCp932(label, options.label, bad)) {
+    throw cli::UsageError("the label '" + label + "' cannot be written in CP932", command.usage);
   }
   try {
     const mgdat::TraceResult result =
@@ -148,31 +66,99 @@ int TraceCommand(const std::vector<std::string>& args) {
           return platform::ReadWholeFile(name, bytes);
         });
     std::cout.flush();
-    if (!result.loaded) {
-      std::fprintf(stderr, "marigold-dat: %s: no such file\n", file.c_str());
-      return 1;
-    }
+    if (!result.loaded) throw cli::PathError(file, cli::Reason(ENOENT));
+  } catch (const cli::PathError&) {
+    throw;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "marigold-dat: %s: %s\n", file.c_str(), e.what());
-    return 1;
+    // An unreadable or overlong story, or a label it does not hold.
+    throw cli::PathError(file, e.what());
   }
   return 0;
+}
+
+int LintCommand(const cli::Command&, const cli::Parsed& parsed) {
+  cli::RequireFile(parsed.operands[0]);
+  return lint::RunLint(parsed.operands[0], parsed.Has("--plain"), std::cout);
+}
+
+const std::vector<Subcommand>& Subcommands() {
+  static const std::vector<Subcommand> list = {
+      {{"marigold-dat pack",
+        "usage: marigold-dat pack IN OUT\n",
+        "UTF-8 text to a scrambled CP932 line file, as the game reads it back.\n"
+        "Line breaks are kept as written. A character CP932 cannot hold is reported with\n"
+        "its line and column, and OUT is left untouched. '-' means standard input or\n"
+        "output.\n",
+        {},
+        {},
+        2,
+        2},
+       Pack},
+      {{"marigold-dat unpack",
+        "usage: marigold-dat unpack IN OUT\n",
+        "A scrambled CP932 line file to UTF-8 text. '-' means standard input or output.\n",
+        {},
+        {},
+        2,
+        2},
+       Unpack},
+      {{"marigold-dat trace",
+        "usage: marigold-dat trace FILE [--plain] [--label L] [--max N]\n",
+        "Runs a story as the game would: loads FILE as the game loads its story\n"
+        "(scrambled unless --plain), jumps to L (default @start) and delivers batches\n"
+        "until the script ends or N deliveries (default 1000) were made. Prints one JSON\n"
+        "object per delivery. A label the story does not hold is an error.\n",
+        {"--plain"},
+        {"--label", "--max"},
+        1,
+        1},
+       TraceCommand},
+      {{"marigold-dat lint",
+        "usage: marigold-dat lint PATH [--plain]\n",
+        "Checks a story for the traps the game leaves for authors. PATH is a scrambled\n"
+        "story .dat whose pictures, music and sounds lie in its folder; with --plain it\n"
+        "is plain UTF-8 text. Prints file:line: error|warning|info: message; exit status\n"
+        "1 when there is an error, 0 otherwise.\n",
+        {"--plain"},
+        {},
+        1,
+        1},
+       LintCommand},
+  };
+  return list;
+}
+
+// The whole tool: the first word picks the subcommand.
+cli::Command Tool() {
+  cli::Command tool{"marigold-dat", "usage: marigold-dat COMMAND ...\n", "", {}, {}, 1, 1};
+  for (const Subcommand& sub : Subcommands()) {
+    tool.usage += "       " + sub.command.usage.substr(7);
+  }
+  tool.help =
+      "The story authors' tool for the game's scrambled line files. IN and OUT may be\n"
+      "'-' for standard input and output. 'marigold-dat COMMAND --help' tells more.\n"
+      "Exit status: 0 done, 1 a problem with a file or the story, 2 bad usage.\n";
+  return tool;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return Usage(kUsage);
-  const std::string command = args[0];
-  args.erase(args.begin());
-  if (IsHelp(command)) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  if (command == "pack") return Convert(args, true);
-  if (command == "unpack") return Convert(args, false);
-  if (command == "trace") return TraceCommand(args);
-  if (command == "lint") return lint::RunLint(args, std::cout, std::cerr);
-  return Usage(kUsage);
+  return cli::Run("marigold-dat", [&] {
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    const cli::Command tool = Tool();
+    // Options before the subcommand are the tool's own (--help, --version).
+    std::size_t first = 0;
+    while (first < words.size() && !words[first].empty() && words[first][0] == '-') ++first;
+    cli::Parse(tool, {words.begin(), words.begin() + static_cast<std::ptrdiff_t>(
+                                                         std::min(first + 1, words.size()))});
+    for (const Subcommand& sub : Subcommands()) {
+      if (sub.command.name == "marigold-dat " + words[first]) {
+        const cli::Parsed parsed = cli::Parse(
+            sub.command, {words.begin() + static_cast<std::ptrdiff_t>(first) + 1, words.end()});
+        return sub.run(sub.command, parsed);
+      }
+    }
+    throw cli::UsageError("unknown command '" + words[first] + "'", tool.usage);
+  });
 }

@@ -3,22 +3,25 @@
 // prints what it delivered, played and showed, one JSON object a line.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"
-#include "platform/HeadlessPlatform.h"
-#include "platform/ImageWrite.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "tools/imagewrite/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
 
 namespace {
@@ -27,41 +30,52 @@ namespace {
 // tick k runs at start + 51 k.
 constexpr std::int64_t kTickMs = 51;
 
-const char* const kHelp =
-    "usage: marigold-replay --data DIR [--seed N] [--ticks N] [--input FILE]\n"
-    "                       [--frames OUTDIR --at T1,T2,...] [--report-memory]\n"
-    "\n"
-    "Runs the game headless from the folder DIR (which holds dat/) on a virtual\n"
-    "clock: the game tick runs exactly once every 51 simulated ms.\n"
-    "\n"
-    "  --data DIR     working folder holding dat (required)\n"
-    "  --seed N       seed of the game's random generator (default 1)\n"
-    "  --ticks N      number of game ticks to run (default 100); the run ends\n"
-    "                 earlier when the game terminates\n"
-    "  --input FILE   scripted input, one event a line:\n"
-    "                   TICK down X Y | TICK up X Y | TICK move X Y | TICK close\n"
-    "                 (left button; '#' starts a comment). Ticks count from 1:\n"
-    "                 tick 1 is the first game tick. An event for tick T is\n"
-    "                 dispatched in the loop pass in which tick T runs, before\n"
-    "                 the tick; tick 0 means the first pass, before any tick.\n"
-    "  --frames DIR   write the composed frame after each tick listed by --at\n"
-    "                 as DIR/frame-TICK.png\n"
-    "  --at T1,T2,... the ticks whose frames to write\n"
-    "  --report-memory  print the resident memory at the start and the end of\n"
-    "                 the run to standard error: {\"tick\":T,\"rss_kb\":N}\n"
-    "  --help         this text\n"
-    "\n"
-    "Output (standard output, UTF-8), one object a line, in order, each with\n"
-    "the tick it happened in (0: start-up):\n"
-    "  {\"tick\":T,\"passage\":[\"line\",...]}          a passage handed to the story\n"
-    "  {\"tick\":T,\"music\":\"play\",\"file\":F,\"loop\":0|1}  also \"stop\", \"device\", "
-    "\"free\"\n"
-    "  {\"tick\":T,\"sound\":\"play\",\"file\":F,\"loop\":0|1}  also \"stop\"\n"
-    "  {\"tick\":T,\"beep\":true}\n"
-    "  {\"tick\":T,\"error_box\":{\"title\":S,\"text\":S}}\n"
-    "  {\"tick\":T,\"end\":\"script\"|\"close\"|\"ticks\"|\"startup-error\"}\n"
-    "\n"
-    "Exit status: 0 at the end of the run, 1 on a start-up error, 2 on bad usage.\n";
+// The command line.
+cli::Command ReplayCommand() {
+  return {"marigold-replay",
+          "usage: marigold-replay --data DIR [--seed N] [--ticks N] [--input FILE]\n"
+          "                       [--frames OUTDIR --at T1,T2,...] [--report-memory]\n",
+          "\n"
+          "Runs the game headless from the folder DIR (which holds dat/) on a virtual\n"
+          "clock: the game tick runs exactly once every 51 simulated ms.\n"
+          "\n"
+          "  --data DIR     working folder holding dat (required)\n"
+          "  --seed N       seed of the game's random generator (default 1)\n"
+          "  --ticks N      number of game ticks to run (default 100); the run ends\n"
+          "                 earlier when the game terminates\n"
+          "  --input FILE   scripted input, one event a line:\n"
+          "                   TICK down X Y | TICK up X Y | TICK move X Y | TICK close\n"
+          "                 (left button; '#' starts a comment). Ticks count from 1:\n"
+          "                 tick 1 is the first game tick. An event for tick T is\n"
+          "                 dispatched in the loop pass in which tick T runs, before\n"
+          "                 the tick; tick 0 means the first pass, before any tick.\n"
+          "  --frames DIR   write the composed frame after each tick listed by --at\n"
+          "                 as DIR/frame-TICK.png\n"
+          "  --at T1,T2,... the ticks whose frames to write; a warning names those the\n"
+          "                 run never reached\n"
+          "  --report-memory  print the resident memory at the start and the end of\n"
+          "                 the run to standard error: {\"tick\":T,\"rss_kb\":N}\n"
+          "  --help         this text\n"
+          "  --version      the version\n"
+          "\n"
+          "Output (standard output, UTF-8), one object a line, in order, each with\n"
+          "the tick it happened in (0: start-up):\n"
+          "  {\"tick\":T,\"passage\":[\"line\",...]}          a passage handed to the story\n"
+          "  {\"tick\":T,\"music\":\"play\",\"file\":F,\"loop\":0|1}  also \"stop\", \"device\", "
+          "\"free\"\n"
+          "  {\"tick\":T,\"sound\":\"play\",\"file\":F,\"loop\":0|1}  also \"stop\"\n"
+          "  {\"tick\":T,\"beep\":true}\n"
+          "  {\"tick\":T,\"error_box\":{\"title\":S,\"text\":S}}   with \"where\":\"FILE:LINE\"\n"
+          "                                          for an error of a story line\n"
+          "  {\"tick\":T,\"end\":\"script\"|\"close\"|\"ticks\"|\"startup-error\"}\n"
+          "\n"
+          "Exit status: 0 at the end of the run, 1 on a start-up error or a file that\n"
+          "cannot be used, 2 on bad usage.\n",
+          {"--report-memory"},
+          {"--data", "--seed", "--ticks", "--input", "--frames", "--at"},
+          0,
+          0};
+}
 
 std::string Json(const std::string& utf8) {
   return mgdat::JsonString(utf8);
@@ -69,22 +83,6 @@ std::string Json(const std::string& utf8) {
 
 std::string JsonCp932(const std::string& cp932) {
   return Json(platform::Cp932ToUtf8(cp932));
-}
-
-[[noreturn]] void Usage(const std::string& why) {
-  std::cerr << "marigold-replay: " << why << "\n\n" << kHelp;
-  std::exit(2);
-}
-
-std::int64_t Number(const std::string& text, const std::string& what) {
-  try {
-    std::size_t used = 0;
-    const long long v = std::stoll(text, &used);
-    if (used != text.size() || v < 0) throw std::invalid_argument(text);
-    return v;
-  } catch (const std::exception&) {
-    Usage("bad " + what + ": '" + text + "'");
-  }
 }
 
 // Resident memory of this process in KiB (VmRSS), -1 when unknown.
@@ -102,9 +100,21 @@ struct Scheduled {
   platform::Event event;
 };
 
+// A mistake in the input file, named by its line.
+[[noreturn]] void BadInput(const std::string& where, const std::string& why) {
+  throw cli::PathError(where, why);
+}
+
+std::int64_t Tick(const std::string& word, const std::string& where) {
+  if (word.empty() || word.size() > 12 ||
+      word.find_first_not_of("0123456789") != std::string::npos) {
+    BadInput(where, "bad tick '" + word + "'");
+  }
+  return std::stoll(word);
+}
+
 std::vector<Scheduled> ReadInput(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) Usage("cannot read input file '" + path + "'");
+  std::istringstream in(cli::ReadFile(path));
   std::vector<Scheduled> events;
   std::string line;
   int number = 0;
@@ -115,14 +125,14 @@ std::vector<Scheduled> ReadInput(const std::string& path) {
     std::string tick, kind;
     if (!(words >> tick)) continue;
     const std::string where = path + ":" + std::to_string(number);
-    if (!(words >> kind)) Usage(where + ": missing event");
-    Scheduled s{Number(tick, "tick at " + where), {}};
+    if (!(words >> kind)) BadInput(where, "missing event");
+    Scheduled s{Tick(tick, where), {}};
     using Kind = platform::Event::Kind;
     if (kind == "close") {
       s.event.kind = Kind::Close;
     } else if (kind == "down" || kind == "up" || kind == "move") {
       long long x = 0, y = 0;
-      if (!(words >> x >> y)) Usage(where + ": '" + kind + "' needs X Y");
+      if (!(words >> x >> y)) BadInput(where, "'" + kind + "' needs X Y");
       s.event.kind = kind == "down" ? Kind::MouseDown
                      : kind == "up" ? Kind::MouseUp
                                     : Kind::MouseMove;
@@ -130,71 +140,62 @@ std::vector<Scheduled> ReadInput(const std::string& path) {
       s.event.x = static_cast<int>(x);
       s.event.y = static_cast<int>(y);
     } else {
-      Usage(where + ": unknown event '" + kind + "'");
+      BadInput(where, "unknown event '" + kind + "'");
     }
     std::string rest;
-    if (words >> rest) Usage(where + ": unexpected '" + rest + "'");
+    if (words >> rest) BadInput(where, "unexpected '" + rest + "'");
     events.push_back(s);
   }
   return events;
 }
 
-}  // namespace
+// Makes the frames folder if needed and checks that it takes files.
+void PrepareFrames(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec) throw cli::PathError(folder, ec.message());
+  cli::RequireFolder(folder);
+  if (access(folder.c_str(), W_OK) != 0) throw cli::PathError(folder, cli::Reason(errno));
+}
 
-int main(int argc, char** argv) {
-  std::string data, input, frames;
-  std::uint32_t seed = 1;
-  std::int64_t ticks = 100;
+int Replay(const cli::Parsed& parsed) {
+  const cli::Command command = ReplayCommand();
+  const std::optional<std::string> dataOption = parsed.Value("--data");
+  if (!dataOption) throw cli::UsageError("missing --data DIR", command.usage);
+  const std::string data = *dataOption;
+  const std::string input = parsed.Value("--input").value_or("");
+  std::string frames = parsed.Value("--frames").value_or("");
+  const std::uint32_t seed = static_cast<std::uint32_t>(
+      cli::Count(command, "--seed", parsed.Value("--seed").value_or("1"), 0xFFFFFFFFLL));
+  const std::int64_t ticks =
+      cli::Count(command, "--ticks", parsed.Value("--ticks").value_or("100"), 10000000);
+  const bool reportMemory = parsed.Has("--report-memory");
   std::set<std::int64_t> at;
-  bool reportMemory = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= argc) Usage(arg + " needs a value");
-      return argv[++i];
-    };
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kHelp;
-      return 0;
-    } else if (arg == "--data") {
-      data = value();
-    } else if (arg == "--seed") {
-      const std::int64_t v = Number(value(), "seed");
-      if (v > 0xFFFFFFFFLL) Usage("seed out of range");
-      seed = static_cast<std::uint32_t>(v);
-    } else if (arg == "--ticks") {
-      ticks = Number(value(), "tick count");
-    } else if (arg == "--report-memory") {
-      reportMemory = true;
-    } else if (arg == "--input") {
-      input = value();
-    } else if (arg == "--frames") {
-      frames = value();
-    } else if (arg == "--at") {
-      std::stringstream list(value());
-      std::string item;
-      while (std::getline(list, item, ',')) at.insert(Number(item, "tick in --at"));
-    } else {
-      Usage("unknown argument '" + arg + "'");
-    }
+  if (auto list = parsed.Value("--at")) {
+    std::stringstream items(*list);
+    std::string item;
+    while (std::getline(items, item, ',')) at.insert(cli::Count(command, "--at", item));
+    if (at.empty()) throw cli::UsageError("bad value '' for --at", command.usage);
   }
-  if (data.empty()) Usage("--data DIR is required");
-  if (!at.empty() && frames.empty()) Usage("--at needs --frames");
-  if (ticks > 10000000) Usage("too many ticks");
+  if (!at.empty() && frames.empty()) throw cli::UsageError("--at needs --frames", command.usage);
+  if (at.empty() && !frames.empty()) throw cli::UsageError("--frames needs --at", command.usage);
 
+  cli::RequireFolder(data);
   std::vector<Scheduled> events;
-  if (!input.empty()) events = ReadInput(std::filesystem::absolute(input).string());
+  if (!input.empty()) events = ReadInput(input);
   if (!frames.empty()) {
     frames = std::filesystem::absolute(frames).string();
-    std::filesystem::create_directories(frames);
+    PrepareFrames(frames);
   }
-  if (chdir(data.c_str()) != 0) Usage("cannot enter data folder '" + data + "'");
+  if (chdir(data.c_str()) != 0) throw cli::PathError(data, cli::Reason(errno));
 
   platform::HeadlessPlatform machine;
   const std::int64_t start = machine.Now();
   auto tickNow = [&] { return (machine.Now() - start) / kTickMs; };
 
   std::string musicFile;
+  std::set<std::int64_t> written;
+  std::string writeError;
   machine.KeepRecords(false);  // streamed as they happen; a long run stays flat
   machine.onRecord = [&](const platform::HeadlessPlatform::Record& r) {
     using Kind = platform::HeadlessPlatform::Record::Kind;
@@ -204,8 +205,14 @@ int main(int argc, char** argv) {
         const std::int64_t t = tickNow();
         if (!at.count(t)) return;
         const std::string path = frames + "/frame-" + std::to_string(t) + ".png";
-        platform::WritePng(path, machine.LastFrame().data(), machine.LastFrameWidth(),
-                           machine.LastFrameHeight(), machine.LastFrameWidth() * 3);
+        try {
+          imagewrite::WritePng(path, machine.LastFrame().data(), machine.LastFrameWidth(),
+                               machine.LastFrameHeight(), machine.LastFrameWidth() * 3);
+          written.insert(t);
+        } catch (const std::exception& e) {
+          // Not the game's error: reported once the run is over.
+          if (writeError.empty()) writeError = e.what();
+        }
         return;
       }
       case Kind::Beep:
@@ -289,5 +296,22 @@ int main(int argc, char** argv) {
   };
   const int status = RunMarigold(machine, seed, hooks);
   std::cout.flush();
+  if (!writeError.empty()) throw std::runtime_error(writeError);
+  std::string missed;
+  for (const std::int64_t t : at) {
+    if (!written.count(t)) missed += (missed.empty() ? "" : ",") + std::to_string(t);
+  }
+  if (!missed.empty()) {
+    std::cerr << "marigold-replay: warning: no frame written for tick " << missed
+              << ": the run ended at tick " << tickNow() << "\n";
+  }
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return cli::Run("marigold-replay", [&] {
+    return Replay(cli::Parse(ReplayCommand(), {argv + 1, argv + argc}));
+  });
 }

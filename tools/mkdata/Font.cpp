@@ -1,7 +1,7 @@
 #include <stdexcept>
 
 #include "gfx/GaleBmp.h"
-#include "platform/ImageWrite.h"
+#include "tools/imagewrite/ImageWrite.h"
 #include "tools/mkdata/MakeData.h"
 
 namespace mkdata {
@@ -27,7 +27,7 @@ std::vector<unsigned char> DrawFontStrip() {
     std::copy(strip.Rows[y], strip.Rows[y] + strip.Width() * 3,
               packed.data() + y * strip.Width() * 3);
   }
-  return platform::EncodeBmp(packed.data(), strip.Width(), kHeight, strip.Width() * 3);
+  return imagewrite::EncodeBmp(packed.data(), strip.Width(), kHeight, strip.Width() * 3);
 }
 
 }  // namespace mkdata

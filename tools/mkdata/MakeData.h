@@ -17,7 +17,8 @@ std::string PackLines(const std::string& utf8, const std::string& what);
 std::vector<unsigned char> DrawFontStrip();
 
 // Generates every file into outDir/dat, reading story.txt and saying.txt
-// from demoDir. Returns the names written. Throws on any failure.
+// from demoDir. Returns the names written. Throws on any failure
+// (cli::PathError for a folder or file that cannot be used).
 std::vector<std::string> MakeData(const std::string& outDir, const std::string& demoDir);
 
 }  // namespace mkdata

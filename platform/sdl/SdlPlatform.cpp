@@ -1,15 +1,25 @@
-#include "platform/SdlPlatform.h"
+// The real machine through SDL2.
+// Implements: the one fixed-size window (hidden until shown, placed by the
+//   caller), each frame converted straight into the window's own surface,
+//   SDL's event queue as the game's messages (mouse with capture while the
+//   left button is down, double clicks as presses, keys as Windows
+//   virtual-key codes, the close box and SIGTERM as Close), SDL's millisecond
+//   clock, the error box, and the audio of SdlAudio (music, sound, beep).
+// Not here: files, encodings, pictures and text (the shared services in
+//   platform/), and anything of the game's own drawing.
+#include "platform/sdl/SdlPlatform.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <stdexcept>
 #include <vector>
 
-#include "platform/SdlAudio.h"
+#include "platform/sdl/SdlAudio.h"
 
 namespace platform {
 
@@ -64,6 +74,11 @@ int VirtualKey(SDL_Keycode sym) {
     default:
       return 0;
   }
+}
+
+// True for an environment value that is set and not empty.
+bool Set(const char* value) {
+  return value != nullptr && *value != '\0';
 }
 
 }  // namespace
@@ -148,12 +163,25 @@ SdlPlatform::SdlPlatform() : impl_(std::make_unique<Impl>()) {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // Left to itself, SDL falls back to a driver without any screen and the
+  // game would run unseen for ever; a driver asked for by name is honoured.
+  const bool chosen = Set(std::getenv("SDL_VIDEODRIVER"));
+  if (!chosen && !Set(std::getenv("DISPLAY")) && !Set(std::getenv("WAYLAND_DISPLAY"))) {
+    throw std::runtime_error(
+        "cannot open a window: no display (DISPLAY and WAYLAND_DISPLAY are unset)");
+  }
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    throw std::runtime_error(std::string("SDL video: ") + SDL_GetError());
+    throw std::runtime_error(std::string("cannot open a window: ") + SDL_GetError());
   }
   const char* driver = SDL_GetCurrentVideoDriver();
-  impl_->boxes =
-      driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
+  const bool screenless =
+      !driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0;
+  if (screenless && !chosen) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    throw std::runtime_error(std::string("cannot open a window: no display (only the '") +
+                             (driver ? driver : "") + "' driver works)");
+  }
+  impl_->boxes = !screenless;
   SDL_StopTextInput();
   impl_->audio = std::make_unique<SdlAudio>();
 }
@@ -344,13 +372,15 @@ void SdlPlatform::Beep() {
 
 void SdlPlatform::ErrorBox(const std::string& title, const std::string& text) {
   Impl& m = *impl_;
+  // At once on the error stream, one line, whether or not a box can show.
+  std::string line = text;
+  std::replace(line.begin(), line.end(), '\n', ' ');
+  std::fprintf(stderr, "marigold: %s: %s\n", title.c_str(), line.c_str());
+  std::fflush(stderr);
   if (m.boxes) {
     SDL_Window* parent = m.shown ? m.window : nullptr;
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), parent) == 0) {
-      return;
-    }
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), parent);
   }
-  std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
 }
 
 MusicOut& SdlPlatform::Music() {

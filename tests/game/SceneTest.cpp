@@ -2,9 +2,9 @@
 #include <set>
 #include <vector>
 
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "sound/GaleMidi.h"
-#include "tests/game/draw_Fixture.h"
+#include "tests/game/DrawFixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace imagewrite {
 
 // Uncompressed 24-bit Windows bitmap (bottom-up rows, each padded to 4 bytes).
 void WriteBmp(const std::string& path, const std::uint8_t* bgr, int width, int height, int stride);
@@ -25,4 +25,4 @@ void WriteJpeg(const std::string& path, const std::uint8_t* bgr, int width, int 
 // (the same pixels always give the same bytes).
 void WritePng(const std::string& path, const std::uint8_t* bgr, int width, int height, int stride);
 
-}  // namespace platform
+}  // namespace imagewrite

@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "AudioFiles.h"
 #include "platform/MidiCheck.h"
+#include "tests/platform/AudioFiles.h"
 
 namespace {
 

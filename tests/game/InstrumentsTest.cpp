@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/Encoding.h"
-#include "tests/game/draw_Fixture.h"
+#include "tests/game/DrawFixture.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ImageWrite.h"
+#include "tools/imagewrite/ImageWrite.h"
 
 #include "game/UnitBmp.h"
 #include "game/UnitCommon.h"
@@ -93,8 +93,8 @@ class ScopedDataFolder {
 
   void WriteBmp(const std::string& name, const TGaleBitmap& s) {
     const int stride = s.Height() > 1 ? static_cast<int>(s.Rows[1] - s.Rows[0]) : 3 * s.Width();
-    platform::WriteBmp((root_ / "dat" / name).string(), s.Rows.at(0), s.Width(), s.Height(),
-                       stride);
+    imagewrite::WriteBmp((root_ / "dat" / name).string(), s.Rows.at(0), s.Width(), s.Height(),
+                         stride);
   }
 
  private:

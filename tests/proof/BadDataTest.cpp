@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "gfx/GaleBmp.h"
-#include "platform/HeadlessPlatform.h"
-#include "platform/ImageWrite.h"
-#include "platform/SdlAudio.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/sdl/SdlAudio.h"
 #include "script/GaleScript.h"
 #include "sound/GaleMidi.h"
 #include "sound/GaleWave.h"
-#include "tests/proof/proof_Support.h"
+#include "tests/proof/ProofSupport.h"
+#include "tools/imagewrite/ImageWrite.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ class InDataFolder : public ::testing::Test {
 
 std::string ValidBmp(int width, int height) {
   std::vector<std::uint8_t> bgr(static_cast<std::size_t>(width) * height * 3, 0x40);
-  const auto bytes = platform::EncodeBmp(bgr.data(), width, height, width * 3);
+  const auto bytes = imagewrite::EncodeBmp(bgr.data(), width, height, width * 3);
   return std::string(bytes.begin(), bytes.end());
 }
 

@@ -45,7 +45,8 @@ class SdlPlatform : public Platform {
   void WaitEvent(int timeoutMs) override;
 
   void Beep() override;
-  // Without a display the text goes to the standard error stream instead.
+  // The box's title and text also go to the error stream at once, one line
+  // "marigold: TITLE: TEXT".
   void ErrorBox(const std::string& title, const std::string& text) override;
 
   MusicOut& Music() override;

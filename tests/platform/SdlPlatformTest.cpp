@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/SdlPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "script/GaleUtility.h"
 #include "script/MyCrypt.h"
-#include "tests/game/draw_Fixture.h"
+#include "tests/game/DrawFixture.h"
 
 // CP932 bytes of a UTF-8 text (test texts are always convertible).
 inline std::string Sj(const std::string& utf8) {

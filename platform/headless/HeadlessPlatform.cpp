@@ -1,4 +1,10 @@
-#include "platform/HeadlessPlatform.h"
+// The machine without a screen, for tests and tools.
+// Implements: a virtual clock the caller sets, input queued or scheduled for
+//   a virtual moment, and an ordered record of frames presented, beeps, error
+//   boxes and audio calls (through RecordingAudio); a listening run may stop
+//   keeping records so a long run stays flat in memory.
+// Not here: a window or real output of any kind; nothing blocks or waits.
+#include "platform/headless/HeadlessPlatform.h"
 
 #include <algorithm>
 #include <climits>

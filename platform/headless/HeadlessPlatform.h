@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/RecordingAudio.h"
+#include "platform/headless/RecordingAudio.h"
 
 namespace platform {
 

@@ -104,8 +104,12 @@ TEST_F(ToolTest, StandardStreamsAndMaxDeliveries) {
   EXPECT_EQ(trace.out,
             "{\"delivery\":1,\"commands\":[],\"batch\":[\"a\"],\"ended\":false}\n"
             "{\"delivery\":2,\"commands\":[],\"batch\":[\"b\"],\"ended\":false}\n");
-  const ToolRun plain = RunTool("trace --plain '" + in.string() + "' --label @none --max 1");
+  const ToolRun plain = RunTool("trace --plain '" + in.string() + "' --max 1");
   EXPECT_EQ(plain.out, "{\"delivery\":1,\"commands\":[],\"batch\":[\"a\"],\"ended\":false}\n");
+  // A label the story lacks is refused before anything is traced.
+  const ToolRun unknown = RunTool("trace --plain '" + in.string() + "' --label @none --max 1");
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(unknown.out, "");
 }
 
 }  // namespace

@@ -30,8 +30,8 @@
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
-#include "AudioFiles.h"
-#include "platform/SdlAudio.h"
+#include "platform/sdl/SdlAudio.h"
+#include "tests/platform/AudioFiles.h"
 
 namespace {
 

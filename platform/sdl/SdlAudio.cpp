@@ -1,10 +1,18 @@
-#include "platform/SdlAudio.h"
+// Real audio through SDL2_mixer and FluidSynth.
+// Implements: the audio device, MIDI pieces checked then synthesised by one
+//   FluidSynth synth (the SoundFont loaded once) fed through SDL_mixer's
+//   music hook, WAV sounds on one mixer channel (once or looping), the beep.
+// Not here: when music and sound start or stop (sound/), and the recording
+//   outputs the headless machine uses (platform/headless/RecordingAudio).
+#include "platform/sdl/SdlAudio.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
-#include <fluidsynth.h>
+#include <SDL.h>         // the audio subsystem and its lock
+#include <SDL_mixer.h>   // the mix: WAV chunks on a channel, the music hook
+#include <alsa/error.h>  // snd_lib_error_set_handler: ALSA's own error printing
+#include <fluidsynth.h>  // MIDI synthesis from a SoundFont
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -34,6 +42,12 @@ void QuietFluidSynth() {
     fluid_set_log_function(level, nullptr, nullptr);
   }
 }
+
+// ALSA prints every failed look-up of a sound card to the error stream by
+// itself, eight lines on a machine without one; the one line Open writes
+// says all a player needs. SDL loads the same libasound, so this handler is
+// the one it reports through.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 std::vector<std::string> SoundFontPaths() {
   const char* env = std::getenv("SDL_SOUNDFONTS");
@@ -118,11 +132,15 @@ struct SdlAudio::Impl {
 };
 
 void SdlAudio::Impl::Open() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+  snd_lib_error_set_handler(&QuietAlsa);
+  auto without = [] {
+    std::fprintf(stderr, "marigold: no audio device (%s); playing without sound\n", SDL_GetError());
+  };
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return without();
   subsystem = true;
   // Exactly 44100 Hz, 16-bit stereo: SDL converts for the device if needed,
   // and the synthesiser and the beep can write that format directly.
-  if (Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, 2, kChunkFrames, nullptr, 0) != 0) return;
+  if (Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, 2, kChunkFrames, nullptr, 0) != 0) return without();
   mixer = true;
   Mix_AllocateChannels(2);
   MakeBeep();

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/game/draw_Fixture.h"
+#include "tests/game/DrawFixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "app/GaleForm.h"
 #include "app/GaleTimer.h"
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 using platform::Event;
 using platform::HeadlessPlatform;

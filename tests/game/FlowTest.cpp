@@ -1,6 +1,6 @@
 // The tick, the countdown, click routing, the held click and the flow from
 // the title to the story.
-#include "tests/game/game_Fixture.h"
+#include "tests/game/GameFixture.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "app/GaleTimer.h"
 #include "sound/GaleMidi.h"
-#include "tests/game/game_Fixture.h"
+#include "tests/game/GameFixture.h"
 
 namespace {
 

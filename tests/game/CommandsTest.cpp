@@ -1,6 +1,6 @@
 // The script commands: backgrounds and their marker, overlays, fonts,
 // buttons, heat, sounds and the clock switches.
-#include "tests/game/game_Fixture.h"
+#include "tests/game/GameFixture.h"
 
 namespace {
 

@@ -1,4 +1,8 @@
-#include "platform/RecordingAudio.h"
+// Audio outputs for the headless machine.
+// Implements: every MusicOut and SoundOut call remembered in order with its
+//   arguments, and handed to an observer as it happens.
+// Not here: any sound.
+#include "platform/headless/RecordingAudio.h"
 
 #include <utility>
 

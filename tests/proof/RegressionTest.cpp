@@ -8,7 +8,7 @@
 
 #include "game/UnitCommon.h"
 #include "script/GaleScript.h"
-#include "tests/proof/proof_Support.h"
+#include "tests/proof/ProofSupport.h"
 
 namespace {
 

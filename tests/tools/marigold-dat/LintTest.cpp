@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "app/CommandLine.h"
 #include "script/MyCrypt.h"
 #include "tools/marigold-dat/Lint.h"
 
@@ -87,8 +88,8 @@ class LintStories : public ::testing::Test {
   static void SetUpTestSuite() {
     folder_ = fs::temp_directory_path() / ("marigold-lint-" + std::to_string(getpid()));
     fs::create_directories(folder_);
-    for (const auto& entry :
-         fs::directory_iterator(fs::path(MARIGOLD_SOURCE_DIR) / "tests/lint/stories")) {
+    for (const auto& entry : fs::directory_iterator(fs::path(MARIGOLD_SOURCE_DIR) /
+                                                    "tests/tools/marigold-dat/stories")) {
       fs::copy_file(entry.path(), folder_ / entry.path().filename(),
                     fs::copy_options::overwrite_existing);
     }
@@ -318,35 +319,35 @@ TEST_F(LintStories, CharactersTheFontCannotDraw) {
 
 TEST_F(LintStories, CommandLine) {
   std::ostringstream out;
-  std::ostringstream err;
   const std::string story = (folder_ / "targets.txt").string();
-  EXPECT_EQ(lint::RunLint({story, "--plain"}, out, err), 1);
+  EXPECT_EQ(lint::RunLint(story, true, out), 1);
   std::istringstream lines(out.str());
   std::string first;
   std::getline(lines, first);
   EXPECT_EQ(first, story + ":2: error: #goto target: no label \"@nowhere\" in the script");
 
   out.str("");
-  EXPECT_EQ(lint::RunLint({"--plain", (folder_ / "no_gameover_stopped.txt").string()}, out, err),
-            0);
+  EXPECT_EQ(lint::RunLint((folder_ / "no_gameover_stopped.txt").string(), true, out), 0);
   EXPECT_NE(out.str().find(":1: warning: "), std::string::npos);
   out.str("");
-  EXPECT_EQ(lint::RunLint({"--plain", (folder_ / "clean.txt").string()}, out, err), 0);
+  EXPECT_EQ(lint::RunLint((folder_ / "clean.txt").string(), true, out), 0);
   EXPECT_EQ(out.str(), "");
 
   // Plain text checked as a scrambled story gets a hint.
   out.str("");
-  EXPECT_EQ(lint::RunLint({(folder_ / "clean.txt").string()}, out, err), 1);
+  EXPECT_EQ(lint::RunLint((folder_ / "clean.txt").string(), false, out), 1);
   EXPECT_NE(out.str().find(":1: info: the file holds \"@start\" unscrambled"), std::string::npos)
       << out.str();
 
-  EXPECT_EQ(lint::RunLint({}, out, err), 2);
-  EXPECT_EQ(lint::RunLint({"a", "b"}, out, err), 2);
-  EXPECT_EQ(lint::RunLint({"--bogus", story}, out, err), 2);
-  EXPECT_EQ(lint::RunLint({(folder_ / "missing.txt").string(), "--plain"}, out, err), 2);
-  out.str("");
-  EXPECT_EQ(lint::RunLint({"--help"}, out, err), 0);
-  EXPECT_NE(out.str().find("usage: marigold-dat lint"), std::string::npos);
+  // A story that cannot be read names itself and why.
+  const std::string missing = (folder_ / "missing.txt").string();
+  try {
+    lint::RunLint(missing, true, out);
+    ADD_FAILURE() << "a missing story was linted";
+  } catch (const cli::PathError& error) {
+    EXPECT_EQ(error.path(), missing);
+    EXPECT_STREQ(error.what(), "No such file or directory");
+  }
 }
 
 // The bundled demo, as packed into the generated data folder, is clean.

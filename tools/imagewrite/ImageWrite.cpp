@@ -1,4 +1,4 @@
-#include "platform/ImageWrite.h"
+#include "tools/imagewrite/ImageWrite.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -12,7 +12,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
-namespace platform {
+namespace imagewrite {
 namespace {
 
 void CheckPicture(const std::string& what, const std::uint8_t* bgr, int width, int height,
@@ -189,4 +189,4 @@ void WritePng(const std::string& path, const std::uint8_t* bgr, int width, int h
   WriteFileBytes(path, bytes);
 }
 
-}  // namespace platform
+}  // namespace imagewrite

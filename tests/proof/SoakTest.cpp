@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/proof/proof_Support.h"
+#include "tests/proof/ProofSupport.h"
 #include "tools/marigold-dat/DatFile.h"
 
 namespace {
