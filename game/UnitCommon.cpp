@@ -26,11 +26,24 @@ namespace {
 
 using story::kHeatCeiling;
 
+// #midi, #wave and #waveByLoop: the named file of the data folder on a
+// player, repeating or once, or the player stopped when no file is named.
+template <typename Player>
+void PlayOrStop(Player* player, const TWordList& args, int loop) {
+  if (player == nullptr) return;
+  if (args.size() >= 2) {
+    player->Play("dat\\" + args[1], static_cast<std::uint8_t>(loop));
+  } else {
+    player->Stop();
+  }
+}
+
 // The game's handler of each story command, in the table's order.
 constexpr std::array<std::pair<story::Id, TCommandHandler>, story::kCommandCount> kHandlers{{
-    {story::Id::Midi, CmdMidi},
-    {story::Id::Wave, CmdWave},
-    {story::Id::WaveByLoop, CmdWaveByLoop},
+    {story::Id::Midi, [](const TWordList& args) { PlayOrStop(Game.MusicPlayer.get(), args, 1); }},
+    {story::Id::Wave, [](const TWordList& args) { PlayOrStop(Game.SoundPlayer.get(), args, 0); }},
+    {story::Id::WaveByLoop,
+     [](const TWordList& args) { PlayOrStop(Game.SoundPlayer.get(), args, 1); }},
     {story::Id::Image, CmdImage},
     {story::Id::Font, CmdFont},
     {story::Id::Button, CmdButton},
@@ -119,13 +132,7 @@ std::int32_t random(std::int32_t n) {
 }
 
 void ResetGameState() {
-  // Players, timer and script go in the shutdown order; the script before
-  // the host it refers to.
-  Game.MusicPlayer.reset();
-  Game.SoundPlayer.reset();
-  Game.TaskTimer.reset();
-  Game.StoryScript.reset();
-  Game.ScriptHost.reset();
+  DoneGame();
   Game = GameState{};
 }
 
@@ -393,33 +400,6 @@ void ResetSayings() {
 
 // ---------------------------------------------------------------------------
 // Script commands.
-
-void CmdMidi(const TWordList& args) {
-  if (!Game.MusicPlayer) return;
-  if (args.size() >= 2) {
-    Game.MusicPlayer->Play("dat\\" + args[1], 1);
-  } else {
-    Game.MusicPlayer->Stop();
-  }
-}
-
-void CmdWave(const TWordList& args) {
-  if (!Game.SoundPlayer) return;
-  if (args.size() >= 2) {
-    Game.SoundPlayer->Play("dat\\" + args[1], 0);
-  } else {
-    Game.SoundPlayer->Stop();
-  }
-}
-
-void CmdWaveByLoop(const TWordList& args) {
-  if (!Game.SoundPlayer) return;
-  if (args.size() >= 2) {
-    Game.SoundPlayer->Play("dat\\" + args[1], 1);
-  } else {
-    Game.SoundPlayer->Stop();
-  }
-}
 
 void CmdImage(const TWordList& args) {
   const std::string& name = Argument(args, 1);

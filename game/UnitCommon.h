@@ -194,10 +194,8 @@ void RegisterStoryCommands(TGaleScript& script);
 using TCommandHandler = void (*)(const TWordList&);
 TCommandHandler HandlerFor(story::Id id);
 
-// Script commands, in the order they are registered.
-void CmdMidi(const TWordList& args);
-void CmdWave(const TWordList& args);
-void CmdWaveByLoop(const TWordList& args);
+// Script commands, in the order they are registered (#midi, #wave and
+// #waveByLoop share one handler, paired with them in UnitCommon.cpp).
 void CmdImage(const TWordList& args);
 void CmdFont(const TWordList& args);
 void CmdButton(const TWordList& args);

@@ -88,24 +88,28 @@ class TPainter {
   // Replaces each colour byte b (all three of every pixel) by op(b).
   template <typename Op>
   void MapBytes(const TRect& rect, Op op) {
-    const TRect r = Clip(rect);
-    if (r.Empty()) return;
-    for (auto y = r.Top; y < r.Bottom; ++y) {
-      std::uint8_t* p = surface_.Rows[static_cast<std::size_t>(y)] + 3 * r.Left;
-      std::uint8_t* const end = p + 3 * r.Width();
+    ForEachRow(rect, [&op](std::uint8_t* p, std::uint8_t* end) {
       for (; p != end; ++p) *p = op(*p);
-    }
+    });
   }
 
   // Calls op(p) for each pixel, p pointing at its blue, green and red bytes.
   template <typename Op>
   void ForEachPixel(const TRect& rect, Op op) {
+    ForEachRow(rect, [&op](std::uint8_t* p, std::uint8_t* end) {
+      for (; p != end; p += 3) op(p);
+    });
+  }
+
+  // Calls op(first, end) with the bytes of each row's part of the clipped
+  // rectangle, top row first.
+  template <typename Op>
+  void ForEachRow(const TRect& rect, Op op) {
     const TRect r = Clip(rect);
     if (r.Empty()) return;
     for (auto y = r.Top; y < r.Bottom; ++y) {
-      std::uint8_t* p = surface_.Rows[static_cast<std::size_t>(y)] + 3 * r.Left;
-      std::uint8_t* const end = p + 3 * r.Width();
-      for (; p != end; p += 3) op(p);
+      std::uint8_t* first = surface_.Rows[static_cast<std::size_t>(y)] + 3 * r.Left;
+      op(first, first + 3 * r.Width());
     }
   }
 

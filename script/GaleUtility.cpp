@@ -161,20 +161,22 @@ std::int32_t StrToInt(const std::string& word) {
   return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
+namespace {
+
+[[noreturn]] void Overflow(std::int32_t a, const char* op, std::int32_t b) {
+  throw std::overflow_error("整数のオーバーフロー: " + std::to_string(a) + op + std::to_string(b));
+}
+
+}  // namespace
+
 std::int32_t CheckedAdd(std::int32_t a, std::int32_t b) {
   std::int32_t result = 0;
-  if (__builtin_add_overflow(a, b, &result)) {
-    throw std::overflow_error("整数のオーバーフロー: " + std::to_string(a) + " + " +
-                              std::to_string(b));
-  }
+  if (__builtin_add_overflow(a, b, &result)) Overflow(a, " + ", b);
   return result;
 }
 
 std::int32_t CheckedMul(std::int32_t a, std::int32_t b) {
   std::int32_t result = 0;
-  if (__builtin_mul_overflow(a, b, &result)) {
-    throw std::overflow_error("整数のオーバーフロー: " + std::to_string(a) + " × " +
-                              std::to_string(b));
-  }
+  if (__builtin_mul_overflow(a, b, &result)) Overflow(a, " × ", b);
   return result;
 }

@@ -1,6 +1,7 @@
 #include "sound/GaleMidi.h"
 
 #include "platform/Platform.h"
+#include "sound/OneInstance.h"
 
 std::uint8_t MidiInstanceFlag = 0;
 
@@ -11,12 +12,7 @@ constexpr int kPlayOnce = 6;
 }  // namespace
 
 TGaleMidi::TGaleMidi(platform::Platform& platform) {
-  if (MidiInstanceFlag == 1) {
-    // A second player: refused, it holds nothing.
-    platform.Beep();
-    return;
-  }
-  MidiInstanceFlag = 1;
+  if (!TakeInstance(MidiInstanceFlag, platform)) return;  // refused: it holds nothing
   out_ = &platform.Music();
   out_->SetDevice(-1, 0);
   Playing = 0;

@@ -1,16 +1,12 @@
 #include "sound/GaleWave.h"
 
 #include "platform/Platform.h"
+#include "sound/OneInstance.h"
 
 std::uint8_t WaveInstanceFlag = 0;
 
 TGaleWave::TGaleWave(platform::Platform& platform) {
-  if (WaveInstanceFlag == 1) {
-    // A second player: refused, it holds nothing.
-    platform.Beep();
-    return;
-  }
-  WaveInstanceFlag = 1;
+  if (!TakeInstance(WaveInstanceFlag, platform)) return;  // refused: it holds nothing
   out_ = &platform.Sound();
   Stop();  // silences any sound the program still plays
 }

@@ -41,6 +41,20 @@ inline void Put(TGaleBitmap& s, int x, int y, TPixel c) {
   p[2] = c.r;
 }
 
+// Rows of the frame that hold pixels of a colour at column `fromX` or right of it.
+inline std::vector<int> RowsWith(const TGaleBitmap& frame, TPixel color, int fromX = 0) {
+  std::vector<int> rows;
+  for (int y = 0; y < frame.Height(); ++y) {
+    for (int x = fromX; x < frame.Width(); ++x) {
+      if (At(frame, x, y) == color) {
+        rows.push_back(y);
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
 // A solid surface whose top-left pixel alone has the key colour (magenta),
 // made transparent by that pixel as the game does with its glyphs.
 inline std::unique_ptr<TGaleBitmap> SolidSurface(int w, int h, TPixel color) {

@@ -157,16 +157,7 @@ TEST_F(DrawSayingsTest, BandLightensItsMiddleAndFlickersAtTheEdges) {
 
 // Rows of the frame that hold black pixels between columns 40 and 599.
 std::vector<int> InkRows(const TGaleBitmap& frame) {
-  std::vector<int> rows;
-  for (int y = 0; y < 400; ++y) {
-    for (int x = 40; x < 600; ++x) {
-      if (At(frame, x, y) == KeyColor) {
-        rows.push_back(y);
-        break;
-      }
-    }
-  }
-  return rows;
+  return RowsWith(frame, KeyColor, 40);
 }
 
 TEST_F(DrawSayingsTest, RowsAreDrawnUpToTheCurrentOneWithTheScrollOffset) {

@@ -23,6 +23,22 @@ class StartupTest : public GameTest {
     machine.Schedule(machine.Now() + 51 * ticks, quit);
     return RunMarigold(machine, 3u, hooks);
   }
+  // A left press at (x, y), scheduled at `time`.
+  void PressAt(std::int64_t time, int x = 0, int y = 0) {
+    platform::Event down;
+    down.kind = platform::Event::Kind::MouseDown;
+    down.x = x;
+    down.y = y;
+    machine.Schedule(time, down);
+  }
+  // Hooks that copy the story lines shown when the run finishes.
+  static TRunHooks KeepLines(std::vector<std::string>& lines) {
+    TRunHooks hooks;
+    hooks.Finished = [&lines] {
+      for (int i = 0; i < Game.StoryLineCount; ++i) lines.push_back(Game.StoryLines[i]);
+    };
+    return hooks;
+  }
 };
 
 TEST_F(StartupTest, BootstrapMakesEverythingInOrder) {
@@ -144,17 +160,9 @@ TEST_F(StartupTest, TicksRunEvery51MillisecondsOnceTheLoopRuns) {
   machine.onRecord = [&](const platform::HeadlessPlatform::Record& r) {
     if (r.kind == platform::HeadlessPlatform::Record::Kind::Present) times.push_back(r.time);
   };
-  platform::Event down;
-  down.kind = platform::Event::Kind::MouseDown;
-  down.x = 5;
-  down.y = 5;
-  machine.Schedule(102, down);
+  PressAt(102, 5, 5);
   std::vector<std::string> atTick3;
-  TRunHooks hooks;
-  hooks.Finished = [&] {
-    for (int i = 0; i < Game.StoryLineCount; ++i) atTick3.push_back(Game.StoryLines[i]);
-  };
-  EXPECT_EQ(RunFor(3, hooks), 0);
+  EXPECT_EQ(RunFor(3, KeepLines(atTick3)), 0);
   EXPECT_EQ(times, (std::vector<std::int64_t>{51, 102, 153}));
   EXPECT_EQ(atTick3, (std::vector<std::string>{"Hello"}));
 }
@@ -169,15 +177,9 @@ TEST_F(StartupTest, ClosingTheWindowEndsTheRunAfterThatPass) {
 
 TEST_F(StartupTest, EndOfTheScriptEndsTheRun) {
   WriteStory({"@start", "Last words", "#end", "Never"});
-  platform::Event down;
-  down.kind = platform::Event::Kind::MouseDown;
-  machine.Schedule(102, down);
+  PressAt(102);
   std::vector<std::string> lines;
-  TRunHooks hooks;
-  hooks.Finished = [&] {
-    for (int i = 0; i < Game.StoryLineCount; ++i) lines.push_back(Game.StoryLines[i]);
-  };
-  EXPECT_EQ(RunFor(50, hooks), 0);
+  EXPECT_EQ(RunFor(50, KeepLines(lines)), 0);
   EXPECT_EQ(lines, (std::vector<std::string>{"Last words", ""}));
   EXPECT_EQ(machine.PresentCount(), 2);  // the pass of the press still ticks
 }

@@ -77,6 +77,15 @@ struct PictureCase {
 
 TEST_F(BadPictures, EachCaseEndsInItsError) {
   const std::string good = ValidBmp(7, 5);
+  // The good picture with other sides written in its header.
+  auto withSides = [&good](int width, int height) {
+    return [&good, width, height](BadPictures& f) {
+      std::string s = good;
+      Put32(s, 18, width);
+      Put32(s, 22, height);
+      f.Write("p.bmp", s);
+    };
+  };
   const std::vector<PictureCase> cases = {
       {"missing", [](BadPictures&) {}, kCannotOpen},
       {"truncated", [&](BadPictures& f) { f.Write("p.bmp", good.substr(0, 60)); }, kInvalid},
@@ -89,22 +98,8 @@ TEST_F(BadPictures, EachCaseEndsInItsError) {
       {"huge claimed area", [](BadPictures& f) { f.Write("p.bmp", BmpHeader(16000, 16000)); },
        kInvalid},
       {"negative width", [](BadPictures& f) { f.Write("p.bmp", BmpHeader(-5, 5)); }, kInvalid},
-      {"pixels short of the size",
-       [&](BadPictures& f) {
-         std::string s = good;
-         Put32(s, 18, 100);
-         Put32(s, 22, 100);
-         f.Write("p.bmp", s);
-       },
-       kInvalid},
-      {"size smaller than the pixels",
-       [&](BadPictures& f) {
-         std::string s = good;
-         Put32(s, 18, 2);
-         Put32(s, 22, 2);
-         f.Write("p.bmp", s);
-       },
-       nullptr, 2, 2},
+      {"pixels short of the size", withSides(100, 100), kInvalid},
+      {"size smaller than the pixels", withSides(2, 2), nullptr, 2, 2},
   };
   for (const PictureCase& c : cases) {
     SCOPED_TRACE(c.what);

@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 
 #include "script/GaleScript.h"
+#include "tests/script/FakeHost.h"
 
 namespace proof {
 
@@ -55,19 +55,7 @@ inline int Run(const std::string& command) {
   return WEXITSTATUS(status);
 }
 
-// A script host that serves files from memory and counts beeps.
-class MemoryHost : public TScriptHost {
- public:
-  void Beep() override { ++beeps; }
-  void Terminate() override {}
-  bool ReadFile(const std::string& path, std::string& bytes) override {
-    auto it = files.find(path);
-    if (it == files.end()) return false;
-    bytes = it->second;
-    return true;
-  }
-  std::map<std::string, std::string> files;
-  int beeps = 0;
-};
+// The script tests' host: files from memory, beeps counted.
+using MemoryHost = ::FakeHost;
 
 }  // namespace proof

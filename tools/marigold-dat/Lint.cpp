@@ -51,23 +51,15 @@ struct Entry {
 Entry MakeEntry(const std::string& line) {
   Entry entry;
   entry.text = StoredEntry(line);
-  switch (ClassifyEntry(entry.text, entry.words)) {
-    case TEntryKind::Empty:
-      entry.kind = Kind::kEmpty;
-      break;
-    case TEntryKind::Label:
-      entry.kind = Kind::kLabel;
-      break;
-    case TEntryKind::End:
-      entry.kind = Kind::kEnd;
-      break;
-    case TEntryKind::Goto:
-      entry.kind = Kind::kGoto;
-      break;
-    case TEntryKind::Other:
-      entry.command = story::Find(entry.words.front());
-      entry.kind = entry.command ? Kind::kCommand : Kind::kText;
-      break;
+  const TEntryKind kind = ClassifyEntry(entry.text, entry.words);
+  if (kind == TEntryKind::Other) {
+    entry.command = story::Find(entry.words.front());
+    entry.kind = entry.command ? Kind::kCommand : Kind::kText;
+  } else {
+    entry.kind = kind == TEntryKind::Empty   ? Kind::kEmpty
+                 : kind == TEntryKind::Label ? Kind::kLabel
+                 : kind == TEntryKind::End   ? Kind::kEnd
+                                             : Kind::kGoto;
   }
   return entry;
 }

@@ -63,4 +63,18 @@ std::vector<std::string> MakeData(const std::string& outDir, const std::string& 
   return written;
 }
 
+std::vector<std::string> MakeIcons(const std::string& outDir) {
+  std::vector<std::string> written;
+  for (const int size : kIconSizes) {
+    const std::string box = std::to_string(size) + "x" + std::to_string(size);
+    const fs::path dir = fs::path(outDir) / box / "apps";
+    fs::create_directories(dir);
+    const Picture icon = PaintIcon(size);
+    const std::string path = (dir / "marigold.png").string();
+    imagewrite::WritePng(path, icon.bgr.data(), icon.width, icon.height, icon.Stride());
+    written.push_back(path);
+  }
+  return written;
+}
+
 }  // namespace mkdata

@@ -21,4 +21,12 @@ std::vector<unsigned char> DrawFontStrip();
 // (cli::PathError for a folder or file that cannot be used).
 std::vector<std::string> MakeData(const std::string& outDir, const std::string& demoDir);
 
+// The sizes the program's icon is made in, in pixels.
+inline constexpr int kIconSizes[] = {48, 128, 256};
+
+// Writes the program's icon as PNG pictures laid out as an icon theme holds
+// them: outDir/NxN/apps/marigold.png for each size. Returns the paths
+// written. Throws on any failure.
+std::vector<std::string> MakeIcons(const std::string& outDir);
+
 }  // namespace mkdata

@@ -465,4 +465,24 @@ std::vector<PictureFile> PaintPictures() {
   return out;
 }
 
+// The program's icon: one flame in a brazier against a night turning to
+// ember red, painted in units of a 256-pixel square so that every size shows
+// the same picture.
+Picture PaintIcon(int size) {
+  Picture p(size, size);
+  const double s = size / 256.0;
+  auto at = [s](double v) { return static_cast<int>(std::lround(v * s)); };
+  Sky(p, {{0, {26, 10, 34}}, {at(120), {84, 20, 36}}, {at(256), {178, 62, 28}}}, 91, 12);
+  Glow(p, at(128), at(170), at(125), {255, 140, 50}, 0.75);
+  Ridge(p, at(222), 10 * s, 50 * s, {36, 16, 22}, 92);
+  for (int y = at(196); y < at(226); ++y) {  // the brazier's bowl
+    const int half = at(46) - (y - at(196));
+    for (int x = at(128) - half; x <= at(128) + half; ++x) Put(p, x, y, {30, 14, 18});
+  }
+  Flame(p, at(128), at(200), at(100), at(170), 93);
+  Rng rng(94);
+  Embers(p, rng, std::max(4, at(36)), at(40), at(216), at(20), at(150));
+  return p;
+}
+
 }  // namespace mkdata

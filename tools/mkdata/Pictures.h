@@ -47,6 +47,9 @@ struct PictureFile {
 // code, see Font.h).
 std::vector<PictureFile> PaintPictures();
 
+// The program's icon as a size x size picture (size 16 or more).
+Picture PaintIcon(int size);
+
 // The key colour of the overlays and the sand clock: magenta.
 constexpr std::uint8_t kKeyR = 255, kKeyG = 0, kKeyB = 255;
 

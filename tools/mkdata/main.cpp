@@ -1,5 +1,7 @@
 // marigold-mkdata OUTDIR [DEMODIR]: generates the bundled demo data into
-// OUTDIR/dat. The same sources always give byte-identical files.
+// OUTDIR/dat. marigold-mkdata --icons OUTDIR: paints the program's icon into
+// OUTDIR/NxN/apps/marigold.png. The same sources always give byte-identical
+// files.
 #include <iostream>
 
 #include "app/CommandLine.h"
@@ -8,17 +10,27 @@
 int main(int argc, char** argv) {
   const cli::Command command{
       "marigold-mkdata",
-      "usage: marigold-mkdata OUTDIR [DEMODIR]\n",
+      "usage: marigold-mkdata OUTDIR [DEMODIR]\n"
+      "       marigold-mkdata --icons OUTDIR\n",
       "Generates the bundled demo data (pictures, music, sounds, the packed story and\n"
       "sayings) into OUTDIR/dat, reading story.txt and saying.txt from DEMODIR (default\n"
-      "the source tree's demo folder). The same sources always give the same bytes.\n",
-      {},
+      "the source tree's demo folder). The same sources always give the same bytes.\n"
+      "  --icons  paint the program's icon instead, as OUTDIR/NxN/apps/marigold.png in\n"
+      "           every size an icon theme is given\n",
+      {"--icons"},
       {},
       1,
       2};
   return cli::Run("marigold-mkdata", [&] {
     const cli::Parsed parsed = cli::Parse(command, {argv + 1, argv + argc});
     const std::string& out = parsed.operands[0];
+    if (parsed.Has("--icons")) {
+      if (parsed.operands.size() != 1)
+        throw cli::UsageError("--icons takes OUTDIR alone: " + parsed.operands[1], command.usage);
+      const auto paths = mkdata::MakeIcons(out);
+      std::cout << "marigold-mkdata: " << paths.size() << " icons in " << out << "\n";
+      return 0;
+    }
     const auto names =
         mkdata::MakeData(out, parsed.operands.size() == 2 ? parsed.operands[1] : MKDATA_DEMO_DIR);
     std::cout << "marigold-mkdata: " << names.size() << " files in " << out << "/dat\n";

@@ -294,3 +294,32 @@ TEST_F(GeneratedData, StoryAndSayingsUnscrambleToTheirSources) {
 }
 
 }  // namespace
+
+// The icon is one picture at every size: the flame stands in the middle of a
+// dark sky however small it is painted, and the PNG files come out the same
+// on every run (the package is reproducible).
+TEST(Icon, EverySizeShowsTheFlameAndRepeatsItsBytes) {
+  const fs::path dir = fs::temp_directory_path() / ("icon-test-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  const auto first = mkdata::MakeIcons((dir / "a").string());
+  const auto second = mkdata::MakeIcons((dir / "b").string());
+  ASSERT_EQ(first.size(), std::size(mkdata::kIconSizes));
+  ASSERT_EQ(second.size(), first.size());
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    const int size = mkdata::kIconSizes[i];
+    SCOPED_TRACE(size);
+    const std::string bytes = ReadAll(first[i]);
+    EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    EXPECT_EQ(bytes, ReadAll(second[i]));
+
+    const mkdata::Picture icon = mkdata::PaintIcon(size);
+    ASSERT_EQ(icon.width, size);
+    ASSERT_EQ(icon.height, size);
+    const std::uint8_t* heart = icon.At(size / 2, size * 140 / 256);  // blue, green, red
+    EXPECT_GT(heart[2], 200);
+    EXPECT_GE(heart[2], heart[0]);  // warm: red at least blue
+    const std::uint8_t* corner = icon.At(1, 1);
+    EXPECT_LT(corner[0] + corner[1] + corner[2], 150);
+  }
+  fs::remove_all(dir);
+}
