@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "game/Shimmer.h"
-#include "tests/game/draw_Fixture.h"
+#include "tests/game/DrawFixture.h"
 
 namespace {
 
