@@ -10,8 +10,15 @@
 #include "game/UnitBmp.h"
 #include "game/UnitCommon.h"
 #include "gfx/GaleBmp.h"
+#include "platform/TextRaster.h"
 
 namespace {
+
+// The rasteriser the frames draw their text with, as the machine would own it.
+platform::TextRaster& Raster() {
+  static platform::TextRaster raster;
+  return raster;
+}
 
 std::unique_ptr<TGaleBitmap> Solid(int w, int h, TPixel color) {
   auto s = std::make_unique<TGaleBitmap>();
@@ -65,6 +72,7 @@ void SetUpStoryFrame(bool sayings) {
   ResetGameState();
   Game.Random.Seed(1);
   Game.FrameSurface = Solid(600, 400, FillColor);
+  Game.FrameSurface->UseText(Raster());
   Game.BackgroundSurface = Solid(600, 400, FillColor);
   PaintBackground(*Game.BackgroundSurface);
   MakeGlyphsAndSandClock();
@@ -142,6 +150,7 @@ void BM_TitleFrame(benchmark::State& state) {
   ResetGameState();
   Game.Random.Seed(2);
   Game.FrameSurface = Solid(600, 400, FillColor);
+  Game.FrameSurface->UseText(Raster());
   Game.BackgroundSurface = Solid(600, 400, FillColor);
   PaintBackground(*Game.BackgroundSurface, state.range(0) != 0);
   MakeGlyphsAndSandClock();

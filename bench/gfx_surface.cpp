@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "gfx/GaleBmp.h"
+#include "platform/TextRaster.h"
 
 namespace {
 
@@ -30,7 +31,9 @@ BENCHMARK(BM_Fill)->Repetitions(15)->ReportAggregatesOnly(true);
 
 // A 20-character Japanese story line drawn three times, as the story painter does.
 void BM_DrawTextLineThrice(benchmark::State& state) {
+  platform::TextRaster raster;
   TGaleBitmap frame;
+  frame.UseText(raster);
   frame.Resize(600, 400);
   frame.SetFont(20, fsBold, 0);
   // 焔の庭に立つ少女は、静かに空を見上げていた。 (20 characters)

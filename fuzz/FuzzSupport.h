@@ -1,13 +1,11 @@
 // Shared pieces of the fuzz targets: a script host over bytes in memory and
-// a scratch working folder with a dat/ of small pictures.
+// a reader of the input bytes.
 #pragma once
 
-#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -55,24 +53,5 @@ class Input {
   const char* p_;
   std::size_t n_;
 };
-
-// Makes a scratch folder once per process and enters it; the folder goes
-// away when the process ends normally.
-inline const std::filesystem::path& ScratchFolder() {
-  static const std::filesystem::path root = [] {
-    char pattern[] = "/tmp/marigold-fuzz-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made) std::abort();
-    std::filesystem::path p(made);
-    std::filesystem::create_directories(p / "dat");
-    if (chdir(made) != 0) std::abort();
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(ScratchFolder(), ec);
-    });
-    return p;
-  }();
-  return root;
-}
 
 }  // namespace fuzz

@@ -8,20 +8,25 @@
 #include "game/StoryCommands.h"
 #include "game/UnitCommon.h"
 #include "gfx/GaleBmp.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "tools/imagewrite/ImageWrite.h"
 
 namespace {
 
-void MakePictures() {
-  static bool made = false;
-  if (made) return;
-  made = true;
-  const auto dat = fuzz::ScratchFolder() / "dat";
-  TGaleBitmap small;
-  small.Resize(4, 3, TPixel{0, 0, 255});
-  imagewrite::WriteBmp(
-      (dat / "a.bmp").string(), small.Rows.at(0), 4, 3,
-      static_cast<int>(small.Rows.size() > 1 ? small.Rows[1] - small.Rows[0] : 12));
+// The machine the commands load their pictures through, with one small
+// picture in memory.
+platform::HeadlessPlatform& Machine() {
+  static platform::HeadlessPlatform machine;
+  static const bool made = [] {
+    const std::uint8_t red[4 * 3 * 3] = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255,
+                                         0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255,
+                                         0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255};
+    const auto bmp = imagewrite::EncodeBmp(red, 4, 3, 12);
+    machine.AddFile("dat\\a.bmp", std::string(bmp.begin(), bmp.end()));
+    return true;
+  }();
+  (void)made;
+  return machine;
 }
 
 // The commands that read a number: the ones whose arithmetic the input drives.
@@ -35,8 +40,8 @@ bool TakesNumber(const story::Command& command) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  MakePictures();
   ResetGameState();
+  Game.Machine = &Machine();
   fuzz::MemoryHost host;
   host.files["dat\\story.dat"] = std::string(reinterpret_cast<const char*>(data), size);
   try {

@@ -5,6 +5,7 @@
 
 #include "fuzz/FuzzSupport.h"
 #include "gfx/GaleBmp.h"
+#include "platform/TextRaster.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
@@ -15,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const TColorRef color = in.Byte() * 0x010101u;
   std::string text = in.Rest();
   if (text.size() > 256) text.resize(256);
+  static platform::TextRaster raster;
   static TGaleBitmap surface;
+  surface.UseText(raster);
   try {
     surface.Resize(48, 32);
     surface.SetFont(height, style & 15, color);

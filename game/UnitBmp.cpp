@@ -92,7 +92,7 @@ void StartTitle() {
 void PrepareTitleBackground() {
   if (!Game.BackgroundSurface) Game.BackgroundSurface = std::make_unique<TGaleBitmap>();
   TGaleBitmap& bg = *Game.BackgroundSurface;
-  bg.LoadImage("dat\\title.bmp");
+  bg.LoadImage(*Game.Machine, "dat\\title.bmp");
 
   PadToFrame(bg);  // the brightening below reads every pixel of the frame
 
@@ -158,7 +158,7 @@ void MainPainter() {
 
 void CutDigitGlyphs() {
   TGaleBitmap strip;
-  strip.LoadImage("dat\\font.bmp");
+  strip.LoadImage(*Game.Machine, "dat\\font.bmp");
   for (int i = 0; i < static_cast<int>(Game.DigitGlyphs.size()); ++i) {
     auto& glyph = Game.DigitGlyphs[static_cast<std::size_t>(i)];
     if (!glyph) glyph = std::make_unique<TGaleBitmap>();

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
@@ -15,7 +14,7 @@
 #include "app/GaleTimer.h"
 #include "game/UnitBmp.h"
 #include "gfx/Painter.h"
-#include "platform/Files.h"
+#include "platform/Platform.h"
 #include "script/GaleUtility.h"
 #include "sound/GaleMidi.h"
 #include "sound/GaleWave.h"
@@ -68,14 +67,14 @@ constexpr bool HandlersPaired() {
 static_assert(HandlersPaired(), "every story command needs its handler, in the table's order");
 
 // The script's view of the application: beeps and the terminate request go
-// to the application that owns the main form, files are read from disk.
+// to the application that owns the main form, files are read by the machine.
 class GameScriptHost : public TScriptHost {
  public:
   explicit GameScriptHost(TApplication& app) : app_(app) {}
   void Beep() override { app_.Platform().Beep(); }
   void Terminate() override { app_.Terminate(); }
   bool ReadFile(const std::string& path, std::string& bytes) override {
-    return platform::ReadWholeFile(path, bytes);
+    return app_.Platform().ReadFile(path, bytes);
   }
 
  private:
@@ -105,12 +104,6 @@ std::int32_t CapHeatLimit(const TWordList& args, std::int64_t value) {
     ScriptError(args, "熱の上限が整数の範囲を下回ります (" + std::to_string(value) + ")");
   }
   return static_cast<std::int32_t>(value);
-}
-
-std::uint32_t MillisecondsSinceMidnightUtc() {
-  using namespace std::chrono;
-  const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-  return static_cast<std::uint32_t>(ms % 86400000);
 }
 
 }  // namespace
@@ -144,7 +137,7 @@ void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed) {
   platform::Platform& machine = app.Platform();
   Game.Machine = &machine;
 
-  Game.Random.Seed(seed ? *seed : MillisecondsSinceMidnightUtc());
+  Game.Random.Seed(seed ? *seed : machine.MillisecondsSinceMidnightUtc());
   Game.MusicPlayer = std::make_unique<TGaleMidi>(machine);
   Game.SoundPlayer = std::make_unique<TGaleWave>(machine);
   Game.TaskTimer = std::make_unique<TGaleTimer>(form);
@@ -194,8 +187,9 @@ void CreateSurfaces() {
   for (auto& sub : Game.SubImages) sub.Surface = std::make_unique<TGaleBitmap>();
 
   Game.FrameSurface->Resize(kFrameWidth, kFrameHeight, FillColor);
+  Game.FrameSurface->UseText(Game.Machine->Text());
   CutDigitGlyphs();
-  Game.SandClockSurface->LoadImage("dat\\sandclock.bmp");
+  Game.SandClockSurface->LoadImage(*Game.Machine, "dat\\sandclock.bmp");
   Game.SandClockSurface->MakeTransparentAt(0, 0);
 }
 
@@ -324,7 +318,7 @@ void AddSubImage(const std::string& path, std::int32_t x, std::int32_t y) {
   }
   TSubImage& entry = Game.SubImages.at(static_cast<std::size_t>(Game.SubImageCount));
   if (!entry.Surface) entry.Surface = std::make_unique<TGaleBitmap>();
-  entry.Surface->LoadImage(path);
+  entry.Surface->LoadImage(*Game.Machine, path);
   entry.Surface->MakeTransparentAt(0, 0);
   entry.X = x;
   entry.Y = y;
@@ -405,7 +399,7 @@ void CmdImage(const TWordList& args) {
   const std::string& name = Argument(args, 1);
   if (!Game.BackgroundSurface) Game.BackgroundSurface = std::make_unique<TGaleBitmap>();
   TGaleBitmap& bg = *Game.BackgroundSurface;
-  bg.LoadImage("dat\\" + name);
+  bg.LoadImage(*Game.Machine, "dat\\" + name);
   PadToFrame(bg);
 
   // The first marker (row by row, left to right) places the text; its left

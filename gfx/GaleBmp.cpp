@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/Files.h"
 #include "gfx/Painter.h"
 #include "platform/ImageFile.h"
 #include "platform/Platform.h"
@@ -53,6 +54,12 @@ struct TGaleBitmap::Impl {
   int height = 0;
   std::vector<std::uint8_t> pixels;  // height rows of 3 * width bytes
   platform::TextFont font{20, fsBold, 0};
+  platform::TextRaster* text = nullptr;
+
+  platform::TextRaster& Text() const {
+    if (!text) throw std::logic_error("text drawn on a surface without a rasteriser");
+    return *text;
+  }
 
   std::size_t Stride() const { return static_cast<std::size_t>(width) * 3; }
 };
@@ -68,22 +75,17 @@ int TGaleBitmap::Height() const {
   return impl_->height;
 }
 
-void TGaleBitmap::LoadImage(const std::string& name) {
-  const std::size_t n = name.size();
-  if ((n >= 4 && name.compare(n - 4, 4, ".jpg") == 0) ||
-      (n >= 5 && name.compare(n - 5, 5, ".jpeg") == 0)) {
-    LoadJpeg(name);
-    return;
-  }
-  platform::Picture picture = platform::LoadBitmapFile(name);
-  impl_->width = picture.width;
-  impl_->height = picture.height;
-  impl_->pixels = std::move(picture.bgr);
-  RebuildRows();
+void TGaleBitmap::LoadImage(platform::Platform& machine, const std::string& name) {
+  std::string bytes;
+  if (!machine.ReadFile(name, bytes)) throw std::runtime_error(platform::CannotOpenMessage(name));
+  DecodeImage(name, bytes);
 }
 
-void TGaleBitmap::LoadJpeg(const std::string& name) {
-  platform::Picture picture = platform::LoadJpegFile(name);
+void TGaleBitmap::DecodeImage(const std::string& name, std::string_view bytes) {
+  const std::size_t n = name.size();
+  const bool jpeg = (n >= 4 && name.compare(n - 4, 4, ".jpg") == 0) ||
+                    (n >= 5 && name.compare(n - 5, 5, ".jpeg") == 0);
+  platform::Picture picture = jpeg ? platform::DecodeJpeg(bytes) : platform::DecodeBitmap(bytes);
   impl_->width = picture.width;
   impl_->height = picture.height;
   impl_->pixels = std::move(picture.bgr);
@@ -240,12 +242,16 @@ void TGaleBitmap::CopyBlock(TGaleBitmap& target, int x, int y, int width, int he
   }
 }
 
+void TGaleBitmap::UseText(platform::TextRaster& text) {
+  impl_->text = &text;
+}
+
 void TGaleBitmap::SetFont(int height, std::uint8_t style, TColorRef color) {
   impl_->font = platform::TextFont{height, style, color};
 }
 
 void TGaleBitmap::DrawText(int x, int y, const std::string& text) {
-  platform::DrawText(impl_->pixels.data(), impl_->width, impl_->height,
+  impl_->Text().Draw(impl_->pixels.data(), impl_->width, impl_->height,
                      static_cast<int>(impl_->Stride()), x, y, text, impl_->font);
 }
 
@@ -254,7 +260,7 @@ int TGaleBitmap::FontHeight() const {
 }
 
 int TGaleBitmap::TextWidth(const std::string& text) const {
-  return platform::TextWidth(text, impl_->font);
+  return impl_->Text().Width(text, impl_->font);
 }
 
 bool SameColor(TPixel a, TPixel b) {

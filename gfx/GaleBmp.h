@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
 class Platform;
-}
+class TextRaster;
+}  // namespace platform
 
 // One pixel as surfaces store it.
 struct TPixel {
@@ -48,8 +50,11 @@ class TGaleBitmap {
 
   // Errors (std::runtime_error, UTF-8 messages): "ファイル %s は開けません",
   // "ビットマップイメージが不正です", "JPEG エラー #%d".
-  void LoadImage(const std::string& name);  // name: CP932, e.g. "dat\\title.bmp"
-  void LoadJpeg(const std::string& name);
+  // Reads the picture file through the machine, then decodes it.
+  void LoadImage(platform::Platform& machine, const std::string& name);  // name: CP932
+  // Decodes a picture file's bytes: JPEG when the name ends in ".jpg" or
+  // ".jpeg" (small letters only), a bitmap otherwise.
+  void DecodeImage(const std::string& name, std::string_view bytes);
   void Resize(int width, int height, TPixel color = kWhitePixel);
   void Fill(TPixel color);
   // Grows the picture to at least width x height, keeping its pixels at the
@@ -62,6 +67,9 @@ class TGaleBitmap {
   void PresentTo(platform::Platform& paintBox) const;
   void CopyBlock(TGaleBitmap& target, int x, int y, int width, int height, int sourceX,
                  int sourceY) const;
+  // The rasteriser DrawText and TextWidth use; text on a surface without one
+  // throws std::logic_error.
+  void UseText(platform::TextRaster& text);
   void SetFont(int height, std::uint8_t style, TColorRef color);
   void DrawText(int x, int y, const std::string& text);  // text: CP932
   int FontHeight() const;

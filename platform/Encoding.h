@@ -20,4 +20,9 @@ std::string Cp932ToUtf8(std::string_view text);
 // the failing character starts.
 bool Utf8ToCp932(std::string_view text, std::string& out, std::size_t& badOffset);
 
+// An ASCII capital as its small letter; every other byte as it is.
+constexpr char FoldAsciiLetter(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 }  // namespace platform

@@ -1,9 +1,12 @@
 #include "platform/Files.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 #include "platform/Encoding.h"
 
@@ -12,78 +15,182 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
+bool IsCp932Lead(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-// Walks the path part by part, taking each part as written when it exists and
-// otherwise the first entry of its folder that matches without regard to case.
-std::string FoldCase(const std::string& path) {
-  std::string result;
-  std::size_t start = 0;
-  if (!path.empty() && path[0] == '/') {
-    result = "/";
-    start = 1;
+// The parts of a CP932 name between separators, empty ones dropped.
+std::vector<std::string> SplitGameName(const std::string& name) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto b = static_cast<unsigned char>(name[i]);
+    if (IsCp932Lead(b) && i + 1 < name.size()) {
+      part += name[i];
+      part += name[++i];
+    } else if (b == '\\' || b == '/') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += name[i];
+    }
   }
-  while (start <= path.size()) {
-    std::size_t end = path.find('/', start);
-    if (end == std::string::npos) end = path.size();
-    std::string part = path.substr(start, end - start);
-    if (!part.empty()) {
-      std::string candidate = result + part;
-      std::error_code ec;
-      if (!fs::exists(fs::path(candidate), ec)) {
-        fs::path folder = result.empty() ? fs::path(".") : fs::path(result);
-        for (fs::directory_iterator it(folder, ec), stop; !ec && it != stop; it.increment(ec)) {
-          std::string name = it->path().filename().string();
-          if (SameIgnoringCase(name, part)) {
-            candidate = result + name;
-            break;
-          }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(fs::path(path), ec);
+}
+
+// The names in a folder in byte order, so that the first match is the same
+// on every machine whatever order the file system lists them in.
+std::vector<std::string> SortedEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(fs::path(folder.empty() ? "." : folder), ec), stop;
+       !ec && it != stop; it.increment(ec)) {
+    names.push_back(it->path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Join(const std::string& folder, const std::string& part) {
+  if (folder.empty()) return part;
+  return folder.back() == '/' ? folder + part : folder + "/" + part;
+}
+
+using Fold = std::string (*)(std::string_view);
+
+// One rule: the parts joined below the root, each folded when `fold` is set
+// and it does not exist as written. Returns the spelling found, if any.
+std::optional<std::string> Walk(const std::string& root, const std::vector<std::string>& parts,
+                                Fold fold) {
+  std::string spelling;
+  std::string current = root;
+  for (const std::string& part : parts) {
+    std::string match;
+    if (Exists(Join(current, part))) {
+      match = part;
+    } else if (fold) {
+      const std::string wanted = fold(part);
+      for (const std::string& entry : SortedEntries(current)) {
+        if (fold(entry) == wanted) {
+          match = entry;
+          break;
         }
       }
-      result = candidate;
-      if (end < path.size()) result += '/';
     }
-    start = end + 1;
+    if (match.empty()) return std::nullopt;
+    current = Join(current, match);
+    spelling = spelling.empty() ? match : spelling + "/" + match;
   }
-  return result;
+  return spelling;
 }
 
 }  // namespace
 
-std::string NativePath(const std::string& gameName) {
-  std::string path = Cp932ToUtf8(gameName);
-  for (char& c : path) {
-    if (c == '\\') c = '/';
+std::string FoldUtf8Name(std::string_view utf8) {
+  std::string out(utf8);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    out[i] = FoldAsciiLetter(out[i]);
+    // U+FF21..U+FF3A (EF BC A1..BA) to U+FF41..U+FF5A (EF BD 81..9A).
+    if (static_cast<unsigned char>(out[i]) == 0xEF && i + 2 < out.size() &&
+        static_cast<unsigned char>(out[i + 1]) == 0xBC) {
+      const auto third = static_cast<unsigned char>(out[i + 2]);
+      if (third >= 0xA1 && third <= 0xBA) {
+        out[i + 1] = static_cast<char>(0xBD);
+        out[i + 2] = static_cast<char>(third - 0xA1 + 0x81);
+      }
+      i += 2;
+    }
   }
-  std::error_code ec;
-  if (path.empty() || fs::exists(fs::path(path), ec)) return path;
-  std::string folded = FoldCase(path);
-  return fs::exists(fs::path(folded), ec) ? folded : path;
+  return out;
 }
 
-bool FileExists(const std::string& gameName) {
-  std::error_code ec;
-  return fs::is_regular_file(fs::path(NativePath(gameName)), ec);
+std::string FoldCp932Name(std::string_view cp932) {
+  std::string out(cp932);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const auto b = static_cast<unsigned char>(out[i]);
+    if (IsCp932Lead(b) && i + 1 < out.size()) {
+      // Full-width capitals are 82 60..79, their small letters 82 81..9A.
+      const auto second = static_cast<unsigned char>(out[i + 1]);
+      if (b == 0x82 && second >= 0x60 && second <= 0x79) {
+        out[i + 1] = static_cast<char>(second - 0x60 + 0x81);
+      }
+      ++i;
+    } else {
+      out[i] = FoldAsciiLetter(out[i]);
+    }
+  }
+  return out;
 }
 
-bool ReadWholeFile(const std::string& gameName, std::string& bytes) {
-  std::string path = NativePath(gameName);
-  std::error_code ec;
-  if (!fs::exists(fs::path(path), ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("ファイル " + Cp932ToUtf8(gameName) + " は開けません");
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) throw std::runtime_error("ファイル " + Cp932ToUtf8(gameName) + " を読めません");
+std::optional<GameFile> FindGameFile(const std::string& dataFolder, const std::string& gameName) {
+  const std::vector<std::string> raw = SplitGameName(gameName);
+  if (raw.empty()) return std::nullopt;
+  const std::string& root = dataFolder;
+  std::vector<std::string> utf8;
+  for (const std::string& part : raw) utf8.push_back(Cp932ToUtf8(part));
+
+  struct Rule {
+    FoundBy rule;
+    const std::vector<std::string>* parts;
+    Fold fold;
+  };
+  const Rule rules[] = {
+      {FoundBy::kExact, &utf8, nullptr},
+      {FoundBy::kFoldedCase, &utf8, FoldUtf8Name},
+      {FoundBy::kRawCp932, &raw, nullptr},
+      {FoundBy::kRawCp932Folded, &raw, FoldCp932Name},
+  };
+  for (const Rule& r : rules) {
+    // A name whose bytes read the same in both encodings needs no second try.
+    if ((r.rule == FoundBy::kRawCp932 || r.rule == FoundBy::kRawCp932Folded) && raw == utf8) break;
+    if (std::optional<std::string> spelling = Walk(root, *r.parts, r.fold)) {
+      GameFile found;
+      found.spelling = *spelling;
+      found.path = Join(root, *spelling);
+      found.rule = r.rule;
+      std::error_code ec;
+      found.regular = fs::is_regular_file(fs::path(found.path), ec);
+      return found;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string CannotOpenMessage(const std::string& gameName) {
+  return "ファイル " + Cp932ToUtf8(gameName) + " は開けません";
+}
+
+bool ReadGameFile(const std::string& dataFolder, const std::string& gameName, std::string& bytes) {
+  const std::optional<GameFile> found = FindGameFile(dataFolder, gameName);
+  if (!found) return false;
+  if (!found->regular || !ReadNativeFile(found->path, bytes)) {
+    throw std::runtime_error(CannotOpenMessage(gameName));
+  }
+  return true;
+}
+
+bool ReadNativeFile(const std::string& path, std::string& bytes) {
+  struct Closer {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return false;
+  std::string read;
+  char buffer[1 << 16];
+  for (;;) {
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
+    read.append(buffer, n);
+    if (n < sizeof buffer) break;
+  }
+  // Reading a folder fails here (EISDIR) although opening it succeeded.
+  if (std::ferror(file.get())) return false;
+  bytes = std::move(read);
   return true;
 }
 

@@ -1,24 +1,54 @@
 // Data files named as the game names them: CP932 bytes such as "dat\\story.dat",
-// relative to the working folder.
+// found below a data folder (the working folder for the game itself).
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
-// The native path of a game file name: the whole name converted to UTF-8
-// first, then backslashes turned into slashes (so the second byte 0x5C of a
-// character such as "ソ" survives). When no file exists under that path, each
-// part of it is looked up in its folder without regard to letter case, so
-// data made on Windows works unchanged; the first match wins. When nothing
-// matches, the converted path is returned as it is.
-std::string NativePath(const std::string& gameName);
+// The rules of the game-file lookup, in the order they are tried.
+enum class FoundBy {
+  kExact,           // the name as written, converted to UTF-8
+  kFoldedCase,      // letters folded as Windows folds them (ASCII, full-width Latin)
+  kRawCp932,        // the name's CP932 bytes as the name on disk
+  kRawCp932Folded,  // the CP932 bytes with letters folded
+};
 
-// True when a file (not a folder) exists for the game file name.
-bool FileExists(const std::string& gameName);
+// Where a game file name was found.
+struct GameFile {
+  std::string path;      // the native path: the data folder joined with `spelling`
+  std::string spelling;  // the name below the data folder as stored on disk, '/' between parts
+  FoundBy rule = FoundBy::kExact;
+  bool regular = false;  // a plain file (not a folder or a device)
+};
 
-// Reads the whole file. Returns false when no such file exists; throws
-// std::runtime_error when it exists but cannot be read.
-bool ReadWholeFile(const std::string& gameName, std::string& bytes);
+// The one game-file lookup, used by the game and by the tools. The name is
+// split at '\\' and '/' (a CP932 second byte 0x5C, as in "ソ", is no
+// separator) and empty parts are skipped, so the name always lies below the
+// data folder ("" is the working folder). The rules of FoundBy are tried in order and the first
+// that finds an entry wins; within a folding rule each part is taken as written when it exists,
+// otherwise the first folder entry in byte order that matches.
+std::optional<GameFile> FindGameFile(const std::string& dataFolder, const std::string& gameName);
+
+// The message for a data file that exists but cannot be opened or read,
+// naming it as the game names it: "ファイル %s は開けません".
+std::string CannotOpenMessage(const std::string& gameName);
+
+// Reads the whole game file below the data folder. Returns false when nothing
+// is found under that name; throws std::runtime_error(CannotOpenMessage)
+// when something is found but is no readable file (a folder, say).
+bool ReadGameFile(const std::string& dataFolder, const std::string& gameName, std::string& bytes);
+
+// Reads the whole file at a native path. Returns false when it cannot be
+// opened or read (a folder included).
+bool ReadNativeFile(const std::string& path, std::string& bytes);
+
+// Letters folded as Windows folds them when it compares names: ASCII and
+// full-width Latin capitals become small letters. The first takes UTF-8, the
+// second CP932 bytes; every other byte stays as it is.
+std::string FoldUtf8Name(std::string_view utf8);
+std::string FoldCp932Name(std::string_view cp932);
 
 }  // namespace platform

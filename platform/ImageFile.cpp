@@ -7,13 +7,8 @@
 
 #include <csetjmp>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
-
-#include "platform/Encoding.h"
-#include "platform/Files.h"
 
 namespace platform {
 namespace {
@@ -27,22 +22,6 @@ const char* const kBadBitmap = "ビットマップイメージが不正です";
 bool SizeAcceptable(long long width, long long height) {
   return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
          width * height <= kMaxPicturePixels;
-}
-
-std::string ReadPictureFile(const std::string& gameName) {
-  std::string path = NativePath(gameName);
-  std::string bytes;
-  bool ok = FileExists(gameName);
-  if (ok) {
-    std::ifstream in(path, std::ios::binary);
-    ok = static_cast<bool>(in);
-    if (ok) {
-      bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      ok = !in.bad();
-    }
-  }
-  if (!ok) throw std::runtime_error("ファイル " + Cp932ToUtf8(gameName) + " は開けません");
-  return bytes;
 }
 
 std::uint32_t Le32(std::string_view b, std::size_t at) {
@@ -189,14 +168,6 @@ Picture DecodeJpeg(std::string_view bytes) {
   if (job->tooLarge) BadBitmap();
   if (code != 0) throw std::runtime_error("JPEG エラー #" + std::to_string(code));
   return std::move(job->picture);
-}
-
-Picture LoadBitmapFile(const std::string& gameName) {
-  return DecodeBitmap(ReadPictureFile(gameName));
-}
-
-Picture LoadJpegFile(const std::string& gameName) {
-  return DecodeJpeg(ReadPictureFile(gameName));
 }
 
 }  // namespace platform

@@ -1,10 +1,7 @@
 // Picture files decoded into 24-bit pixels (blue, green, red), rows top to
 // bottom, 3 * width bytes each.
 //
-// File names are game names (CP932, "dat\\name"), resolved with NativePath.
 // Errors are std::runtime_error with these texts (UTF-8):
-//   "ファイル %s は開けません"   the file cannot be opened (%s: the name as
-//                                  passed, as UTF-8);
 //   "ビットマップイメージが不正です" not a valid picture, including one with
 //                                  no pixels (a side of 0) or one larger than
 //                                  kMaxPictureSide on a side or
@@ -29,13 +26,10 @@ struct Picture {
   std::vector<std::uint8_t> bgr;  // height rows of 3 * width bytes
 };
 
-// A Windows bitmap file (any bit depth, RLE, OS/2 and newer headers).
-Picture LoadBitmapFile(const std::string& gameName);
-// A JPEG file at full size, colour or greyscale.
-Picture LoadJpegFile(const std::string& gameName);
-
-// The same decoders over the bytes of a file already in memory.
+// The bytes of a Windows bitmap file (any bit depth, RLE, OS/2 and newer
+// headers) decoded.
 Picture DecodeBitmap(std::string_view bytes);
+// The bytes of a JPEG file decoded at full size, colour or greyscale.
 Picture DecodeJpeg(std::string_view bytes);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 // The machine as the game sees it: one window with a paint box, its message
-// queue, a millisecond clock, the system beep, a modal error box, the
-// application's terminate request, and the two audio outputs.
+// queue, a millisecond clock, the wall clock, the system beep, a modal error
+// box, the application's terminate request, the data files, the text
+// rasteriser and the two audio outputs.
 //
 // Two implementations exist: the SDL2 one (a real window, real audio) and the
 // headless one (a virtual clock, scripted input and a record of everything
@@ -15,6 +16,8 @@
 #include <string>
 
 namespace platform {
+
+class TextRaster;
 
 enum class MouseButton { Left, Right, Middle };
 
@@ -67,6 +70,19 @@ class Platform {
   // (0..2147483647); after 2147483647 the reading starts again at 0, so the
   // difference of two readings taken modulo 2^31 is the time between them.
   virtual std::int32_t Milliseconds() = 0;
+
+  // The wall clock: milliseconds since the last midnight, UTC (0..86399999).
+  // Only the random seed reads it.
+  virtual std::uint32_t MillisecondsSinceMidnightUtc() = 0;
+
+  // Reads the whole data file the game names (CP932, "dat\\name"), found by
+  // the one game-file lookup (platform/Files.h). Returns false when there is
+  // no such file; throws std::runtime_error("ファイル %s は開けません") when
+  // something of that name exists but cannot be read, a folder included.
+  virtual bool ReadFile(const std::string& gameName, std::string& bytes) = 0;
+
+  // The text rasteriser the game's pictures draw text with.
+  virtual TextRaster& Text() = 0;
 
   // The one window, created hidden with the given client size.
   virtual void CreateWindow(const std::string& caption, int clientWidth, int clientHeight) = 0;

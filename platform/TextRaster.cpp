@@ -11,7 +11,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <tuple>
 #include <unordered_map>
@@ -112,11 +111,19 @@ struct SizedFace {
   std::unordered_map<char32_t, Glyph> glyphs;
 };
 
-class Rasterizer {
+// The candidates, asked of fontconfig once in the life of the program.
+const std::vector<FaceFile>& Candidates() {
+  static const std::vector<FaceFile> candidates = FaceCandidates();
+  return candidates;
+}
+
+}  // namespace
+
+class TextRaster::Impl {
  public:
-  Rasterizer() {
+  Impl() {
     if (FT_Init_FreeType(&library_) != 0) throw std::runtime_error("FreeType を初期化できません");
-    for (const FaceFile& candidate : FaceCandidates()) {
+    for (const FaceFile& candidate : Candidates()) {
       FT_Face face = nullptr;
       if (FT_New_Face(library_, candidate.path.c_str(), candidate.index, &face) != 0) continue;
       if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
@@ -151,12 +158,12 @@ class Rasterizer {
       strikePosition_ = static_cast<int>(winAscent_ * 3 / 10);
     }
   }
-  ~Rasterizer() {
+  ~Impl() {
     FT_Done_Face(face_);
     FT_Done_FreeType(library_);
   }
-  Rasterizer(const Rasterizer&) = delete;
-  Rasterizer& operator=(const Rasterizer&) = delete;
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
 
   const std::string& Path() const { return path_; }
   bool Has(char32_t c) const { return FT_Get_Char_Index(face_, c) != 0; }
@@ -338,44 +345,33 @@ class Rasterizer {
   std::unordered_map<std::string, std::u32string> decoded_;
 };
 
-std::mutex& Lock() {
-  static std::mutex m;
-  return m;
+TextRaster::TextRaster() = default;
+TextRaster::~TextRaster() = default;
+
+TextRaster::Impl& TextRaster::Face() {
+  if (!impl_) impl_ = std::make_unique<Impl>();
+  return *impl_;
 }
 
-// Made on first use under the lock; a failure is retried on the next use.
-Rasterizer& Instance() {
-  static std::unique_ptr<Rasterizer> instance;
-  if (!instance) instance = std::make_unique<Rasterizer>();
-  return *instance;
+void TextRaster::Draw(std::uint8_t* pixels, int width, int height, int stride, int x, int y,
+                      std::string_view cp932, const TextFont& font) {
+  Face().Draw(pixels, width, height, stride, x, y, cp932, font);
 }
 
-}  // namespace
-
-void DrawText(std::uint8_t* pixels, int width, int height, int stride, int x, int y,
-              std::string_view cp932, const TextFont& font) {
-  std::lock_guard<std::mutex> guard(Lock());
-  Instance().Draw(pixels, width, height, stride, x, y, cp932, font);
+int TextRaster::Width(std::string_view cp932, const TextFont& font) {
+  return Face().Width(cp932, font);
 }
 
-int TextWidth(std::string_view cp932, const TextFont& font) {
-  std::lock_guard<std::mutex> guard(Lock());
-  return Instance().Width(cp932, font);
+bool TextRaster::HasGlyph(char32_t c) {
+  return Face().Has(c);
 }
 
-bool HasGlyph(char32_t c) {
-  std::lock_guard<std::mutex> guard(Lock());
-  return Instance().Has(c);
+std::size_t TextRaster::CacheRuns() const {
+  return impl_ ? impl_->CachedRuns() : 0;
 }
 
-std::size_t TextCacheRuns() {
-  std::lock_guard<std::mutex> guard(Lock());
-  return Instance().CachedRuns();
-}
-
-const std::string& TextFacePath() {
-  std::lock_guard<std::mutex> guard(Lock());
-  return Instance().Path();
+const std::string& TextRaster::FacePath() {
+  return Face().Path();
 }
 
 }  // namespace platform

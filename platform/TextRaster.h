@@ -4,7 +4,8 @@
 //
 // The face is found through fontconfig: IPAPGothic first, then any face that
 // covers Japanese, then any face at all. A machine with no usable face makes
-// the first use throw std::runtime_error.
+// the first use throw std::runtime_error. Fontconfig is asked once per
+// program; every rasteriser opens the face on its own.
 //
 // Font heights follow the GDI: a positive height is the character cell
 // height (the font's Windows ascent plus descent scale to it), a negative
@@ -15,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -32,28 +34,44 @@ struct TextFont {
   std::uint32_t rgb = 0;  // red + 256 * green + 65536 * blue
 };
 
-// Draws CP932 text onto a picture of 24-bit pixels (blue, green, red), rows
-// `stride` bytes apart, clipped at the picture's edges. Bytes that do not
-// decode draw nothing.
-void DrawText(std::uint8_t* pixels, int width, int height, int stride, int x, int y,
-              std::string_view cp932, const TextFont& font);
-
-// The advance width in pixels of the text in that font (colour ignored).
-int TextWidth(std::string_view cp932, const TextFont& font);
-
-// True when the face in use has a glyph of its own for the character (not
-// the face's placeholder). Throws like TextWidth when there is no face.
-bool HasGlyph(char32_t c);
-
 // The glyph cache forgets everything once it holds more than this many ink
 // runs (about 12 bytes each), which a handful of sizes never reaches.
 constexpr std::size_t kTextCacheRunLimit = 1 << 21;
 
-// How many runs the glyph cache holds now, one extra counted per glyph.
-std::size_t TextCacheRuns();
+// One face and its glyph caches. Each machine owns one (Platform::Text());
+// a tool without a machine makes its own. Used from one thread at a time.
+class TextRaster {
+ public:
+  // Cheap: the face is found and opened on first use; a failure throws
+  // there and is tried again on the next use.
+  TextRaster();
+  ~TextRaster();
+  TextRaster(const TextRaster&) = delete;
+  TextRaster& operator=(const TextRaster&) = delete;
 
-// The file of the face in use; finds and opens it if that has not happened
-// yet (throws std::runtime_error when there is none).
-const std::string& TextFacePath();
+  // Draws CP932 text onto a picture of 24-bit pixels (blue, green, red), rows
+  // `stride` bytes apart, clipped at the picture's edges. Bytes that do not
+  // decode draw nothing.
+  void Draw(std::uint8_t* pixels, int width, int height, int stride, int x, int y,
+            std::string_view cp932, const TextFont& font);
+
+  // The advance width in pixels of the text in that font (colour ignored).
+  int Width(std::string_view cp932, const TextFont& font);
+
+  // True when the face has a glyph of its own for the character (not the
+  // face's placeholder).
+  bool HasGlyph(char32_t c);
+
+  // How many runs the glyph cache holds now, one extra counted per glyph.
+  std::size_t CacheRuns() const;
+
+  // The file of the face in use.
+  const std::string& FacePath();
+
+ private:
+  class Impl;
+  Impl& Face();
+  std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "platform/Encoding.h"
+
 bool IsLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
@@ -74,11 +76,7 @@ bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
     if (len == 2) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
     } else {
-      auto x = static_cast<unsigned char>(a[i]);
-      auto y = static_cast<unsigned char>(b[i]);
-      if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-      if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-      if (x != y) return false;
+      if (platform::FoldAsciiLetter(a[i]) != platform::FoldAsciiLetter(b[i])) return false;
     }
     i += len;
   }

@@ -10,6 +10,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/Files.h"
+
 namespace platform {
 
 HeadlessPlatform::HeadlessPlatform() {
@@ -86,6 +88,19 @@ std::vector<HeadlessPlatform::Record> HeadlessPlatform::ErrorBoxes() const {
     if (r.kind == Record::Kind::ErrorBox) boxes.push_back(r);
   }
   return boxes;
+}
+
+void HeadlessPlatform::AddFile(const std::string& gameName, std::string bytes) {
+  files_[gameName] = std::move(bytes);
+}
+
+bool HeadlessPlatform::ReadFile(const std::string& gameName, std::string& bytes) {
+  auto it = files_.find(gameName);
+  if (it != files_.end()) {
+    bytes = it->second;
+    return true;
+  }
+  return ReadGameFile(dataFolder_, gameName, bytes);
 }
 
 std::int32_t HeadlessPlatform::Milliseconds() {

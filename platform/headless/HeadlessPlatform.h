@@ -1,15 +1,18 @@
 // A machine without a screen, for tests and tools: a virtual clock the caller
-// sets, input the caller queues or schedules for a virtual moment, and an
-// ordered record of everything the program shows and plays. Nothing blocks.
+// sets, input the caller queues or schedules for a virtual moment, data files
+// served from memory or from a folder the caller names, and an ordered record
+// of everything the program shows and plays. Nothing blocks.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/TextRaster.h"
 #include "platform/headless/RecordingAudio.h"
 
 namespace platform {
@@ -33,6 +36,16 @@ class HeadlessPlatform : public Platform {
   void SetTime(std::int64_t ms) { now_ = ms; }
   void Advance(std::int64_t ms) { now_ += ms; }
   std::int64_t Now() const { return now_; }
+
+  // The wall clock the random seed reads (0 unless set).
+  void SetWallClock(std::uint32_t msSinceMidnight) { wallClock_ = msSinceMidnight; }
+
+  // Data files. ReadFile serves a file added here (by its exact game name)
+  // first, then looks the name up below the data folder, which is the
+  // working folder unless set.
+  void AddFile(const std::string& gameName, std::string bytes);
+  void SetDataFolder(std::string folder) { dataFolder_ = std::move(folder); }
+  const std::string& DataFolder() const { return dataFolder_; }
 
   // Input: Push makes an event pending at once; Schedule makes it pending once
   // the clock has reached `at` (events for the same moment keep their order).
@@ -82,6 +95,9 @@ class HeadlessPlatform : public Platform {
 
   // Platform
   std::int32_t Milliseconds() override;
+  std::uint32_t MillisecondsSinceMidnightUtc() override { return wallClock_; }
+  bool ReadFile(const std::string& gameName, std::string& bytes) override;
+  TextRaster& Text() override { return text_; }
   void CreateWindow(const std::string& caption, int clientWidth, int clientHeight) override;
   bool WindowCreated() const override { return created_; }
   void OuterSize(int& width, int& height) override;
@@ -108,6 +124,10 @@ class HeadlessPlatform : public Platform {
   void Release();  // moves scheduled events that are due into the input queue
 
   std::int64_t now_ = 0;
+  std::uint32_t wallClock_ = 0;
+  std::map<std::string, std::string> files_;
+  std::string dataFolder_ = ".";
+  TextRaster text_;
   std::deque<int> posted_;
   std::deque<Event> input_;
   std::vector<Timed> scheduled_;  // sorted by time, stable

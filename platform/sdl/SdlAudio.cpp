@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <mutex>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -121,7 +122,8 @@ struct SdlAudio::Impl {
   // Held by the audio thread while it renders and by the caller while it
   // changes the player; the audio thread never waits for it.
   std::mutex synthLock;
-  std::string piece;  // the loaded piece, checked; empty: none or refused
+  std::string piece;             // the loaded piece, checked; empty: none or refused
+  std::string dataFolder = ".";  // where game file names are looked up
 
   Mix_Chunk* sound = nullptr;
   std::vector<Sint16> beepSamples;
@@ -217,11 +219,13 @@ void SdlAudio::Impl::LoadPiece(const std::string& path) {
   piece.clear();
   if (synth == nullptr) return;
   try {
+    const std::optional<GameFile> found = FindGameFile(dataFolder, path);
+    if (!found || !found->regular) return;
     std::error_code ec;
-    const auto size = std::filesystem::file_size(NativePath(path), ec);
-    if (ec || size > kMaxMidiBytes) return;  // missing, or far too big for a piece
+    const auto size = std::filesystem::file_size(found->path, ec);
+    if (ec || size > kMaxMidiBytes) return;  // far too big for a piece
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return;
+    if (!ReadNativeFile(found->path, bytes)) return;
     if (!CheckMidi(bytes).ok) return;
     piece = std::move(bytes);
   } catch (...) {
@@ -271,14 +275,9 @@ void SdlAudio::Impl::HaltSound() {
 void SdlAudio::Impl::StartSound(const std::string& path, bool loop) {
   if (!mixer) return;
   HaltSound();
-  std::string native;
-  try {
-    if (!FileExists(path)) return;
-    native = NativePath(path);
-  } catch (...) {
-    return;
-  }
-  sound = Mix_LoadWAV(native.c_str());
+  const std::optional<GameFile> found = FindGameFile(dataFolder, path);
+  if (!found || !found->regular) return;
+  sound = Mix_LoadWAV(found->path.c_str());
   if (sound == nullptr) return;
   Mix_PlayChannel(kSoundChannel, sound, loop ? -1 : 0);
 }
@@ -301,7 +300,9 @@ void SdlAudio::Impl::MakeBeep() {
                            Uint32(beepSamples.size() * sizeof(Sint16)));
 }
 
-SdlAudio::SdlAudio() : impl_(std::make_unique<Impl>()) {}
+SdlAudio::SdlAudio(std::string dataFolder) : impl_(std::make_unique<Impl>()) {
+  impl_->dataFolder = std::move(dataFolder);
+}
 SdlAudio::~SdlAudio() = default;
 
 MusicOut& SdlAudio::Music() {

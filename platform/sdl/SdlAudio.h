@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -17,7 +18,8 @@ namespace platform {
 // /usr/share/sounds/sf2/TimGM6mb.sf2. It is loaded once, here.
 class SdlAudio {
  public:
-  SdlAudio();
+  // Game files named to Music and Sound are looked up below dataFolder.
+  explicit SdlAudio(std::string dataFolder = ".");
   ~SdlAudio();
   SdlAudio(const SdlAudio&) = delete;
   SdlAudio& operator=(const SdlAudio&) = delete;

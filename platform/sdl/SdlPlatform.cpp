@@ -12,6 +12,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/Files.h"
+#include "platform/TextRaster.h"
 #include "platform/sdl/SdlAudio.h"
 
 namespace platform {
@@ -98,6 +101,7 @@ struct SdlPlatform::Impl {
   bool quitPending = false;
   bool boxes = true;
   std::unique_ptr<SdlAudio> audio;
+  TextRaster text;
 
   void Borders(int& top, int& left, int& bottom, int& right) {
     top = left = bottom = right = 0;
@@ -191,6 +195,20 @@ SdlPlatform::~SdlPlatform() {
   if (impl_->window) SDL_DestroyWindow(impl_->window);
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
   SDL_Quit();
+}
+
+std::uint32_t SdlPlatform::MillisecondsSinceMidnightUtc() {
+  using namespace std::chrono;
+  const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  return static_cast<std::uint32_t>(ms % 86400000);
+}
+
+bool SdlPlatform::ReadFile(const std::string& gameName, std::string& bytes) {
+  return ReadGameFile(".", gameName, bytes);
+}
+
+TextRaster& SdlPlatform::Text() {
+  return impl_->text;
 }
 
 std::int32_t SdlPlatform::Milliseconds() {

@@ -1,5 +1,7 @@
 // The real machine through SDL2: one fixed-size window showing the picture,
-// SDL's event queue, SDL's millisecond clock, message boxes and SDL audio.
+// SDL's event queue, SDL's millisecond clock, the system's wall clock,
+// message boxes, SDL audio, data files below the working folder and a text
+// rasteriser of its own.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +22,9 @@ class SdlPlatform : public Platform {
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
   std::int32_t Milliseconds() override;
+  std::uint32_t MillisecondsSinceMidnightUtc() override;
+  bool ReadFile(const std::string& gameName, std::string& bytes) override;
+  TextRaster& Text() override;
 
   // The window is not resizable and has no maximise button. Creating it a
   // second time does nothing.

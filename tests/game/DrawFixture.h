@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/headless/HeadlessPlatform.h"
+#include "tests/support/ScratchFolder.h"
 #include "tools/imagewrite/ImageWrite.h"
 
 #include "game/UnitBmp.h"
@@ -86,47 +87,45 @@ inline std::vector<int> Draws(std::uint64_t seed, int n, int bound) {
   return v;
 }
 
-// A scratch working folder with a "dat" folder in it, for the routines that
-// load "dat\\..." pictures; the previous working folder comes back at the end.
+// A scratch data folder with a "dat" folder in it, for the routines that
+// load "dat\\..." pictures through the machine.
 class ScopedDataFolder {
  public:
-  ScopedDataFolder() {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    root_ = std::filesystem::temp_directory_path() / ("draw_test_" + std::to_string(stamp));
+  explicit ScopedDataFolder(platform::HeadlessPlatform& machine) {
     std::filesystem::create_directories(root_ / "dat");
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(root_);
+    machine.SetDataFolder(root_.path().string());
   }
-  ~ScopedDataFolder() {
-    std::filesystem::current_path(previous_);
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
-  ScopedDataFolder(const ScopedDataFolder&) = delete;
-  ScopedDataFolder& operator=(const ScopedDataFolder&) = delete;
 
   void WriteBmp(const std::string& name, const TGaleBitmap& s) {
     const int stride = s.Height() > 1 ? static_cast<int>(s.Rows[1] - s.Rows[0]) : 3 * s.Width();
     imagewrite::WriteBmp((root_ / "dat" / name).string(), s.Rows.at(0), s.Width(), s.Height(),
                          stride);
   }
+  // Writes dat/<name> as it is.
+  void Write(const std::string& name, const std::string& bytes) {
+    root_.Write(std::filesystem::path("dat") / name, bytes);
+  }
+  std::filesystem::path Path(const std::string& name) const { return root_ / "dat" / name; }
 
  private:
-  std::filesystem::path root_;
-  std::filesystem::path previous_;
+  testsupport::ScratchFolder root_;
 };
 
 class DrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetGameState();
+    Game.Machine = &machine;
     Game.FrameSurface = std::make_unique<TGaleBitmap>();
+    Game.FrameSurface->UseText(machine.Text());
     Game.FrameSurface->Resize(600, 400);
     Game.Random.Seed(12345);
   }
   void TearDown() override { ResetGameState(); }
 
   TGaleBitmap& Frame() { return *Game.FrameSurface; }
+
+  platform::HeadlessPlatform machine;
 
   void MakeGlyphs() {
     for (int i = 0; i < 12; ++i) Game.DigitGlyphs[i] = SolidSurface(25, 40, GlyphColor(i));

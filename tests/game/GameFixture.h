@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,8 +49,9 @@ class GameTest : public ::testing::Test {
 
   // Writes dat\<name> from UTF-8 lines, as CP932 scrambled line by line.
   void WriteLines(const std::string& name, const std::vector<std::string>& lines) {
-    std::ofstream out("dat/" + name, std::ios::binary);
-    for (const std::string& line : lines) out << ScrambleLine(Sj(line)) << "\r\n";
+    std::string bytes;
+    for (const std::string& line : lines) bytes += ScrambleLine(Sj(line)) + "\r\n";
+    folder.Write(name, bytes);
   }
 
   // A story file; a comment line is added at the end, as the last line of a
@@ -92,6 +92,6 @@ class GameTest : public ::testing::Test {
 
   platform::HeadlessPlatform machine;
   std::unique_ptr<TApplication> app;
-  ScopedDataFolder folder;
+  ScopedDataFolder folder{machine};
   std::unique_ptr<TFormMain> form;
 };

@@ -201,7 +201,7 @@ TEST_F(DrawClockTest, LightensItsCornerAndDrawsTheSandClockOnTop) {
 }
 
 TEST_F(DrawClockTest, CutGlyphsComeFromTheStripInOrder) {
-  ScopedDataFolder folder;
+  ScopedDataFolder folder{machine};
   // Without the font picture the cut reports the load error.
   EXPECT_THROW(CutDigitGlyphs(), std::runtime_error);
 

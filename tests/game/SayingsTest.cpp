@@ -187,6 +187,7 @@ TEST_F(DrawSayingsTest, RowsAreDrawnUpToTheCurrentOneWithTheScrollOffset) {
 TEST_F(DrawSayingsTest, DoubleTextDrawsTwoBytePiecesTwiceAtPitchTwenty) {
   // Reference: each piece drawn once at y and once at y + 1, 20 pixels apart.
   TGaleBitmap expected;
+  expected.UseText(machine.Text());
   expected.Resize(600, 400);
   expected.SetFont(20, fsBold, 0);
   expected.DrawText(50, 100, "AB");

@@ -11,7 +11,7 @@ namespace {
 class DrawTitleTest : public DrawTest {};
 
 TEST_F(DrawTitleTest, BackgroundIsBrightenedTowardTheBottom) {
-  ScopedDataFolder folder;
+  ScopedDataFolder folder{machine};
   TGaleBitmap title;
   title.Resize(600, 400, Px(10, 20, 30));
   for (int x = 0; x < 600; ++x) {
@@ -35,7 +35,7 @@ TEST_F(DrawTitleTest, BackgroundIsBrightenedTowardTheBottom) {
 }
 
 TEST_F(DrawTitleTest, SmallTitlePictureIsPaddedWithWhite) {
-  ScopedDataFolder folder;
+  ScopedDataFolder folder{machine};
   TGaleBitmap title;
   title.Resize(300, 200, Px(0, 0, 0));
   folder.WriteBmp("title.bmp", title);
@@ -49,7 +49,7 @@ TEST_F(DrawTitleTest, SmallTitlePictureIsPaddedWithWhite) {
 }
 
 TEST_F(DrawTitleTest, StartTitlePlaysTheTitleMusicInALoop) {
-  ScopedDataFolder folder;
+  ScopedDataFolder folder{machine};
   TGaleBitmap title;
   title.Resize(600, 400);
   folder.WriteBmp("title.bmp", title);

@@ -1,7 +1,5 @@
 // The bootstrap, the main form, the program's start-up errors and shutdown.
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "app/GaleTimer.h"
 #include "sound/GaleMidi.h"
@@ -115,7 +113,7 @@ TEST_F(StartupTest, ShutdownReleasesMusicBeforeSoundAndEverythingElse) {
 }
 
 TEST_F(StartupTest, MissingSandClockShowsTheStartUpErrorAndFails) {
-  std::filesystem::remove("dat/sandclock.bmp");
+  std::filesystem::remove(folder.Path("sandclock.bmp"));
   bool failed = false;
   TRunHooks hooks;
   hooks.Failed = [&] { failed = true; };
@@ -138,8 +136,8 @@ TEST_F(StartupTest, MissingSandClockShowsTheStartUpErrorAndFails) {
 }
 
 TEST_F(StartupTest, MissingStoryBeepsOnceAndStillShowsTheTitle) {
-  std::filesystem::remove("dat/story.dat");
-  std::filesystem::remove("dat/saying.dat");
+  std::filesystem::remove(folder.Path("story.dat"));
+  std::filesystem::remove(folder.Path("saying.dat"));
   bool titled = false;
   TRunHooks hooks;
   hooks.Started = [&] {
@@ -210,8 +208,7 @@ TEST_F(StartupTest, BadPicturesThroughImageEachShowTheirErrorAndPlayGoesOn) {
   TGaleBitmap good;
   good.Resize(20, 10, Px(10, 200, 10));
   folder.WriteBmp("good.bmp", good);
-  std::ifstream in("dat/good.bmp", std::ios::binary);
-  const std::string goodBytes{std::istreambuf_iterator<char>(in), {}};
+  const std::string goodBytes = testsupport::ReadAll(folder.Path("good.bmp"));
   std::string zero = goodBytes.substr(0, 54);
   for (int at : {18, 22}) zero[at] = zero[at + 1] = zero[at + 2] = zero[at + 3] = 0;
   std::string huge = goodBytes.substr(0, 54);
@@ -227,10 +224,7 @@ TEST_F(StartupTest, BadPicturesThroughImageEachShowTheirErrorAndPlayGoesOn) {
   };
   std::vector<std::string> story = {"@start"};
   for (std::size_t i = 0; i < cases.size(); ++i) {
-    if (cases[i].write) {
-      std::ofstream out(std::string("dat/") + cases[i].file, std::ios::binary);
-      out << cases[i].bytes;
-    }
+    if (cases[i].write) folder.Write(cases[i].file, cases[i].bytes);
     story.push_back(std::string("#image ") + cases[i].file);
     story.push_back("Passage " + std::to_string(i));
     story.push_back("");

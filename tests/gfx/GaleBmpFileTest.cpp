@@ -1,42 +1,37 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "gfx/GaleBmp.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "tests/gfx/JpegTestData.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Runs each test in a fresh folder with a dat/ inside, as the game sees it.
+// Each test reads from a fresh data folder with a dat/ inside, as the game
+// sees it through the machine.
 class GaleBmpFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() / ("gfx_files_" + std::to_string(getpid()));
-    fs::remove_all(dir_);
     fs::create_directories(dir_ / "dat");
-    fs::current_path(dir_);
+    machine_.SetDataFolder(dir_.path().string());
   }
-  void TearDown() override {
-    fs::current_path(old_);
-    fs::remove_all(dir_);
+  void Write(const std::string& name, const void* data, std::size_t size) {
+    dir_.Write(name, std::string(static_cast<const char*>(data), size));
   }
-  static void Write(const std::string& name, const void* data, std::size_t size) {
-    std::ofstream(name, std::ios::binary).write(static_cast<const char*>(data), size);
-  }
-  static std::string Message(TGaleBitmap& s, const std::string& name) {
+  std::string Message(TGaleBitmap& s, const std::string& name) {
     try {
-      s.LoadImage(name);
+      s.LoadImage(machine_, name);
     } catch (const std::runtime_error& e) {
       return e.what();
     }
     return "(loaded)";
   }
-  fs::path old_, dir_;
+  testsupport::ScratchFolder dir_;
+  platform::HeadlessPlatform machine_;
 };
 
 void Le(std::string& b, std::uint32_t v, int n) {
@@ -74,7 +69,7 @@ TEST_F(GaleBmpFiles, PaletteBitmapReadAs24BitRows) {
   std::string bmp = PaletteBmp();
   Write("dat/sandclock.bmp", bmp.data(), bmp.size());
   TGaleBitmap s;
-  s.LoadImage("dat\\sandclock.bmp");
+  s.LoadImage(machine_, "dat\\sandclock.bmp");
   ASSERT_EQ(s.Width(), 3);
   ASSERT_EQ(s.Height(), 2);
   ASSERT_EQ(s.Rows.size(), 2u);
@@ -86,7 +81,7 @@ TEST_F(GaleBmpFiles, PaletteBitmapReadAs24BitRows) {
   }
   // Letter case of the name is folded when the exact name does not exist.
   TGaleBitmap t;
-  t.LoadImage("DAT\\SandClock.BMP");
+  t.LoadImage(machine_, "DAT\\SandClock.BMP");
   EXPECT_EQ(t.Rows[1][2], 0);
   EXPECT_EQ(t.Rows[1][5], 255);
 }
@@ -109,7 +104,7 @@ TEST_F(GaleBmpFiles, TopDown24BitBitmapWithRowPadding) {
   b.append(reinterpret_cast<const char*>(rows), sizeof rows);
   Write("dat/top.bmp", b.data(), b.size());
   TGaleBitmap s;
-  s.LoadImage("dat\\top.bmp");
+  s.LoadImage(machine_, "dat\\top.bmp");
   ASSERT_EQ(s.Width(), 3);
   ASSERT_EQ(s.Height(), 2);
   for (int i = 0; i < 9; ++i) {
@@ -124,7 +119,7 @@ TEST_F(GaleBmpFiles, JpegDecodedOnlyForLowerCaseExtensions) {
   Write("dat/pic.JPG", kColourJpeg, sizeof kColourJpeg);
   for (const char* name : {"dat\\pic.jpg", "dat\\pic.jpeg"}) {
     TGaleBitmap s;
-    s.LoadImage(name);
+    s.LoadImage(machine_, name);
     ASSERT_EQ(s.Width(), 16) << name;
     ASSERT_EQ(s.Height(), 8);
     const std::uint8_t* left = s.Rows[3] + 3 * 2;
@@ -142,7 +137,7 @@ TEST_F(GaleBmpFiles, JpegDecodedOnlyForLowerCaseExtensions) {
 TEST_F(GaleBmpFiles, GreyJpegBecomesGreyPixels) {
   Write("dat/grey.jpg", kGreyJpeg, sizeof kGreyJpeg);
   TGaleBitmap s;
-  s.LoadJpeg("dat\\grey.jpg");
+  s.LoadImage(machine_, "dat\\grey.jpg");
   ASSERT_EQ(s.Width(), 8);
   for (int i = 0; i < 24; ++i) EXPECT_NEAR(s.Rows[7][i], 100, 2);
 }
@@ -153,7 +148,7 @@ TEST_F(GaleBmpFiles, ErrorTexts) {
   EXPECT_EQ(Message(s, "dat\\none.jpg"), "ファイル dat\\none.jpg は開けません");
   // The name is shown as passed, converted from CP932.
   EXPECT_EQ(Message(s, "dat\\\x83\x5C.bmp"), "ファイル dat\\ソ.bmp は開けません");
-  fs::create_directories("dat/folder.bmp");
+  fs::create_directories(dir_ / "dat/folder.bmp");
   EXPECT_EQ(Message(s, "dat\\folder.bmp"), "ファイル dat\\folder.bmp は開けません");
 
   Write("dat/text.bmp", "hello, not a picture", 20);

@@ -8,6 +8,12 @@
 
 namespace {
 
+// One rasteriser for the whole program, as one machine would own it.
+platform::TextRaster& Raster() {
+  static platform::TextRaster raster;
+  return raster;
+}
+
 struct Ink {
   int count = 0, left = 1 << 30, right = -1, top = 1 << 30, bottom = -1;
   bool foreign = false;  // a pixel neither background nor text colour
@@ -38,6 +44,7 @@ TEST(GaleBmpText, InkStaysInsideTheCellForEveryHeight) {
   const std::string text = "|g\x89\x8B\x81\x79";  // |g焔【
   for (int h : {12, 20, 30, 40, 100}) {
     TGaleBitmap s;
+    s.UseText(Raster());
     s.Resize(400, 300, kBlue);
     s.SetFont(h, fsBold, 0);
     EXPECT_EQ(s.FontHeight(), h);
@@ -54,6 +61,7 @@ TEST(GaleBmpText, InkStaysInsideTheCellForEveryHeight) {
 
 TEST(GaleBmpText, ExactColourAndClearBackground) {
   TGaleBitmap s;
+  s.UseText(Raster());
   s.Resize(200, 40, kBlue);
   s.SetFont(20, 0, 0x00FF8040);                  // RGB(0x40, 0x80, 0xFF)
   s.DrawText(0, 0, "\x89\x8B\x82\xCC\x92\xEB");  // 焔の庭
@@ -70,6 +78,7 @@ TEST(GaleBmpText, ExactColourAndClearBackground) {
 
 TEST(GaleBmpText, BoldIsWiderAndHeavier) {
   TGaleBitmap s;
+  s.UseText(Raster());
   s.Resize(300, 40);
   s.SetFont(20, 0, 0);
   const std::string text = "ABC \x89\x8B\x82\xCC";
@@ -88,6 +97,7 @@ TEST(GaleBmpText, BoldIsWiderAndHeavier) {
 
 TEST(GaleBmpText, ClipsAtEdgesAndSurvivesBadBytes) {
   TGaleBitmap s;
+  s.UseText(Raster());
   s.Resize(30, 10, kBlue);
   s.SetFont(40, fsBold, 0);
   s.DrawText(-15, -20, "\x89\x8B\x89\x8B\x89\x8B");
@@ -97,6 +107,7 @@ TEST(GaleBmpText, ClipsAtEdgesAndSurvivesBadBytes) {
   EXPECT_GT(Scan(s, kBlue, TPixel{}).count, 0);
   // Cut pieces of double-byte characters, lone lead bytes, controls.
   TGaleBitmap t;
+  t.UseText(Raster());
   t.Resize(100, 30, kBlue);
   t.SetFont(20, fsBold, 0);
   t.DrawText(0, 0, "\x81");
@@ -108,6 +119,7 @@ TEST(GaleBmpText, ClipsAtEdgesAndSurvivesBadBytes) {
              "\x8A"
              "A");  // a lead byte with an ASCII trail: no fault
   TGaleBitmap empty;
+  empty.UseText(Raster());
   empty.DrawText(0, 0, "ABC");
 }
 
@@ -116,23 +128,25 @@ TEST(GaleBmpText, ClipsAtEdgesAndSurvivesBadBytes) {
 TEST(GaleBmpText, GlyphCacheStaysBoundedAndDrawsTheSameAfterForgetting) {
   const std::string reference = "\x89\x8B\x82\xCC\x92\xEB g|";
   TGaleBitmap before;
+  before.UseText(Raster());
   before.Resize(200, 40, kBlue);
   before.SetFont(20, fsBold, 0);
   before.DrawText(3, 5, reference);
 
   // Large kanji in many sizes: far more ink than the cache may keep.
   TGaleBitmap scratch;
+  scratch.UseText(Raster());
   scratch.Resize(40, 40, kBlue);
   std::size_t highest = 0;
   int forgotten = 0;
-  std::size_t last = platform::TextCacheRuns();
+  std::size_t last = Raster().CacheRuns();
   for (int h = 150; h < 400 && forgotten < 1; h += 7) {
     scratch.SetFont(h, fsBold, 0);
     for (int lead = 0x89; lead <= 0x8A; ++lead) {
       for (int trail = 0x40; trail <= 0xFC; trail += 3) {
         if (trail == 0x7F) continue;
         scratch.DrawText(0, 0, std::string{char(lead), char(trail)});
-        const std::size_t now = platform::TextCacheRuns();
+        const std::size_t now = Raster().CacheRuns();
         if (now < last) ++forgotten;
         highest = std::max(highest, now);
         last = now;
@@ -143,6 +157,8 @@ TEST(GaleBmpText, GlyphCacheStaysBoundedAndDrawsTheSameAfterForgetting) {
   EXPECT_LE(highest, platform::kTextCacheRunLimit + 20000);
 
   TGaleBitmap after;
+
+  after.UseText(Raster());
   after.Resize(200, 40, kBlue);
   after.SetFont(20, fsBold, 0);
   after.DrawText(3, 5, reference);

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "platform/Encoding.h"
 #include "platform/Files.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -58,38 +61,104 @@ TEST(Encoding, BadBytesSkippedOrReplacedAndRoundTrip) {
   EXPECT_EQ(bad, 1u);
 }
 
-class Files : public ::testing::Test {
- protected:
-  void SetUp() override {
-    old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() / ("platform_files_" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
+// The one lookup, table-driven: each case makes its files in a fresh data
+// folder (names given as the bytes on disk; a trailing '/' makes a folder)
+// and looks one game name up.
+TEST(GameFileLookup, RulesInOrderFirstMatchWins) {
+  using platform::FoundBy;
+  struct Case {
+    const char* what;
+    std::vector<std::string> disk;
+    std::string name;  // CP932, as the story writes it
+    std::optional<std::string> spelling;
+    FoundBy rule;
+    bool regular;
+  } cases[] = {
+      {"exact", {"dat/story.dat"}, "dat\\story.dat", "dat/story.dat", FoundBy::kExact, true},
+      {"exact before folded",
+       {"dat/x.bmp", "dat/X.bmp"},
+       "dat\\X.bmp",
+       "dat/X.bmp",
+       FoundBy::kExact,
+       true},
+      // 表 is 0x95 0x5C: its second byte is no separator.
+      {"ASCII case, second byte 5C",
+       {"Dat/ソ表/Story.DAT"},
+       "dat\\\x83\x5C\x95\x5C\\story.dat",
+       "Dat/ソ表/Story.DAT",
+       FoundBy::kFoldedCase,
+       true},
+      {"full-width case",
+       {"dat/ｅｍｂｅｒ.bmp"},
+       "dat\\\x82\x64\x82\x6C\x82\x61\x82\x64\x82\x71.bmp",
+       "dat/ｅｍｂｅｒ.bmp",
+       FoundBy::kFoldedCase,
+       true},
+      {"several folded matches: byte order",
+       {"dat/a.BMP", "dat/A.bmp"},
+       "dat\\A.BMP",
+       "dat/A.bmp",
+       FoundBy::kFoldedCase,
+       true},
+      {"raw CP932 name",
+       {"dat/\x92\xEB\x82\xCC\x8A\x47.bmp"},
+       "dat\\\x92\xEB\x82\xCC\x8A\x47.bmp",
+       "dat/\x92\xEB\x82\xCC\x8A\x47.bmp",
+       FoundBy::kRawCp932,
+       true},
+      {"raw CP932 name in another case",
+       {"DAT/\x82\x64\x82\x6C.BMP"},
+       "dat\\\x82\x85\x82\x8D.bmp",
+       "DAT/\x82\x64\x82\x6C.BMP",
+       FoundBy::kRawCp932Folded,
+       true},
+      {"converted name before raw",
+       {"dat/庭.bmp", "dat/\x92\xEB.bmp"},
+       "dat\\\x92\xEB.bmp",
+       "dat/庭.bmp",
+       FoundBy::kExact,
+       true},
+      {"a folder is found but is no file",
+       {"dat/story.dat/"},
+       "dat\\story.dat",
+       "dat/story.dat",
+       FoundBy::kExact,
+       false},
+      {"missing", {"dat/other.dat"}, "dat\\none.dat", std::nullopt, FoundBy::kExact, false},
+  };
+  for (const Case& c : cases) {
+    testsupport::ScratchFolder root;
+    for (const std::string& file : c.disk) {
+      if (file.back() == '/') {
+        fs::create_directories(root / file);
+      } else {
+        root.Write(file, "bytes of " + file);
+      }
+    }
+    const auto found = platform::FindGameFile(root.path().string(), c.name);
+    ASSERT_EQ(found.has_value(), c.spelling.has_value()) << c.what;
+    if (!found) continue;
+    EXPECT_EQ(found->spelling, *c.spelling) << c.what;
+    EXPECT_EQ(found->path, (root / *c.spelling).string()) << c.what;
+    EXPECT_EQ(found->rule, c.rule) << c.what;
+    EXPECT_EQ(found->regular, c.regular) << c.what;
   }
-  void TearDown() override {
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-  }
-  fs::path old_, dir_;
-};
+}
 
-TEST_F(Files, SecondByte5CSurvivesAndCaseIsFolded) {
-  fs::create_directories("Dat/ソ表");
-  std::ofstream("Dat/ソ表/Story.DAT") << "abc";
-  // 表 is 0x95 0x5C: its second byte must not become a slash.
-  const std::string name = "dat\\\x83\x5C\x95\x5C\\story.dat";
-  EXPECT_EQ(platform::NativePath(name), "Dat/ソ表/Story.DAT");
-  EXPECT_TRUE(platform::FileExists(name));
+TEST(GameFileLookup, ReadingGivesBytesFalseOrTheCannotOpenMessage) {
+  testsupport::ScratchFolder root;
+  root.Write("Dat/Story.DAT", "abc");
+  fs::create_directories(root / "Dat/pic.bmp");
   std::string bytes;
-  ASSERT_TRUE(platform::ReadWholeFile(name, bytes));
+  ASSERT_TRUE(platform::ReadGameFile(root.path().string(), "dat\\story.dat", bytes));
   EXPECT_EQ(bytes, "abc");
-  // Exact names are taken as they are; missing ones come back converted.
-  EXPECT_EQ(platform::NativePath("Dat\\\x83\x5C\x95\x5C"), "Dat/ソ表");
-  EXPECT_EQ(platform::NativePath("dat\\none.dat"), "dat/none.dat");
-  EXPECT_FALSE(platform::FileExists("dat\\none.dat"));
-  EXPECT_FALSE(platform::ReadWholeFile("dat\\none.dat", bytes));
-  EXPECT_FALSE(platform::FileExists("dat"));  // a folder is no file
+  EXPECT_FALSE(platform::ReadGameFile(root.path().string(), "dat\\none.dat", bytes));
+  try {
+    platform::ReadGameFile(root.path().string(), "Dat\\pic.bmp", bytes);
+    ADD_FAILURE() << "a folder was read";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "ファイル Dat\\pic.bmp は開けません");
+  }
 }
 
 }  // namespace

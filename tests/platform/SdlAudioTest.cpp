@@ -89,14 +89,18 @@ class DiskAudio : public ::testing::Test {
   }
 
   void Open() {
-    audio_ = std::make_unique<platform::SdlAudio>();
+    audio_ = std::make_unique<platform::SdlAudio>(dir_);
     ASSERT_TRUE(audio_->DeviceOpen());
   }
 
+  // Writes a file into the data folder; returns the name the audio is given.
   std::string Put(const std::string& name, const std::string& bytes) {
-    const std::string path = dir_ + "/" + name;
-    WriteFile(path, bytes);
-    return path;
+    WriteFile(dir_ + "/" + name, bytes);
+    return name;
+  }
+  std::string PutFolder(const std::string& name) {
+    fs::create_directories(dir_ + "/" + name);
+    return name;
   }
 
   std::int64_t Frames() const {
@@ -200,7 +204,7 @@ TEST_F(DiskAudio, EveryStartOfASoundReplacesTheOneThatPlays) {
 
   // A missing file and an undecodable one also end the sound, and play nothing.
   for (const std::string& bad :
-       {dir_ + "/missing.wav", Put("broken.wav", "RIFF\x10\x00\x00\x00WAVEjunkjunk")}) {
+       {std::string("missing.wav"), Put("broken.wav", "RIFF\x10\x00\x00\x00WAVEjunkjunk")}) {
     audio_->Sound().Play(hum, true);
     mark = Frames();
     Pass(mark, 0.3);
@@ -251,8 +255,8 @@ TEST_F(DiskAudio, DamagedOrMissingPiecesAreSilenceAndTheAudioGoesOn) {
       Put("noend.mid", Header(0, 1, 96) + Chunk("MTrk", Bytes({0x00, 0x90, 60, 100}))),
       Put("instant.mid",
           Header(0, 1, 96) + Chunk("MTrk", Bytes({0x00, 0x90, 60, 100}) + EndOfTrack())),
-      dir_ + "/missing.mid",
-      dir_,  // a folder
+      "missing.mid",
+      PutFolder("folder.mid"),
   };
   for (const std::string& path : bad) {
     std::int64_t mark = Frames();

@@ -19,26 +19,25 @@
 #include "sound/GaleMidi.h"
 #include "sound/GaleWave.h"
 #include "tests/proof/ProofSupport.h"
+#include "tests/support/ScratchFolder.h"
 #include "tools/imagewrite/ImageWrite.h"
 
 namespace {
 
-// Works in a scratch folder holding dat/, as the game does.
+// A scratch data folder holding dat/, read through a headless machine.
 class InDataFolder : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = std::filesystem::current_path();
-    std::filesystem::create_directories(dir_.path() / "dat");
-    std::filesystem::current_path(dir_.path());
+    std::filesystem::create_directories(dir_ / "dat");
+    machine_.SetDataFolder(dir_.path().string());
   }
-  void TearDown() override { std::filesystem::current_path(previous_); }
   void Write(const std::string& name, const std::string& bytes) {
-    proof::WriteAll(dir_.path() / "dat" / name, bytes);
+    dir_.Write(std::filesystem::path("dat") / name, bytes);
   }
-  std::filesystem::path Path(const std::string& name) const { return dir_.path() / "dat" / name; }
+  std::filesystem::path Path(const std::string& name) const { return dir_ / "dat" / name; }
 
-  proof::ScratchDir dir_;
-  std::filesystem::path previous_;
+  testsupport::ScratchFolder dir_;
+  platform::HeadlessPlatform machine_;
 };
 
 std::string ValidBmp(int width, int height) {
@@ -107,13 +106,13 @@ TEST_F(BadPictures, EachCaseEndsInItsError) {
     c.make(*this);
     TGaleBitmap surface;
     if (c.error == nullptr) {
-      ASSERT_NO_THROW(surface.LoadImage("dat\\p.bmp"));
+      ASSERT_NO_THROW(surface.LoadImage(machine_, "dat\\p.bmp"));
       EXPECT_EQ(surface.Width(), c.width);
       EXPECT_EQ(surface.Height(), c.height);
       continue;
     }
     try {
-      surface.LoadImage("dat\\p.bmp");
+      surface.LoadImage(machine_, "dat\\p.bmp");
       ADD_FAILURE() << "loaded";
     } catch (const std::runtime_error& e) {
       EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << e.what();
@@ -129,7 +128,7 @@ TEST_F(BadPictures, HundredMegabytePictureLoads) {
   Write("big.bmp", BmpHeader(width, height));
   std::filesystem::resize_file(Path("big.bmp"), 54 + 3ull * width * height);
   TGaleBitmap surface;
-  surface.LoadImage("dat\\big.bmp");
+  surface.LoadImage(machine_, "dat\\big.bmp");
   EXPECT_EQ(surface.Width(), width);
   EXPECT_EQ(surface.Height(), height);
 }
@@ -182,6 +181,9 @@ TEST(BadScripts, HundredThousandSayings) {
 // The headless machine with the real audio outputs on SDL's dummy driver.
 class AudioMachine : public platform::HeadlessPlatform {
  public:
+  explicit AudioMachine(const std::string& dataFolder) : audio(dataFolder) {
+    SetDataFolder(dataFolder);
+  }
   platform::MusicOut& Music() override { return audio.Music(); }
   platform::SoundOut& Sound() override { return audio.Sound(); }
   platform::SdlAudio audio;
@@ -196,7 +198,7 @@ TEST_F(InDataFolder, GarbageSoundFilesPlaySilence) {
   Write("fake.mid", "MThd\0\0\0\6\0\1\0\1\1\xe0MTrk\xff\xff\xff\xff");
   Write("fake.wav", "RIFF\xff\xff\xff\xffWAVEfmt \x10\0\0\0\1\0\2\0");
   Write("empty.wav", "");
-  AudioMachine machine;
+  AudioMachine machine(dir_.path().string());
   TGaleMidi music(machine);
   TGaleWave sound(machine);
   for (const char* name : {"dat\\bad.mid", "dat\\fake.mid", "dat\\none.mid"}) {

@@ -63,7 +63,7 @@ struct RunResult {
 };
 
 RunResult Replay(const std::filesystem::path& data, std::uint32_t seed, std::int64_t ticks,
-                 const proof::ScratchDir& work) {
+                 const testsupport::ScratchFolder& work) {
   const auto input = work.path() / "input.txt";
   proof::WriteAll(input, RandomInput(seed, ticks));
   RunResult r;
@@ -84,7 +84,7 @@ std::int64_t Ticks() {
 }
 
 TEST(Soak, DemoPlaysToItsEndWithoutErrors) {
-  proof::ScratchDir work;
+  testsupport::ScratchFolder work;
   for (std::uint32_t seed : {1u, 7u, 42u}) {
     const RunResult r = Replay(kDemo, seed, 3000, work);
     EXPECT_EQ(r.status, 0) << "seed " << seed << "\n" << r.err;
@@ -94,7 +94,7 @@ TEST(Soak, DemoPlaysToItsEndWithoutErrors) {
 }
 
 TEST(Soak, EndlessStoryRunsAllTicksWithoutErrors) {
-  proof::ScratchDir work;
+  testsupport::ScratchFolder work;
   const auto data = work.path() / "data";
   std::filesystem::create_directories(data);
   std::filesystem::copy(kDemo / "dat", data / "dat");

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/headless/RecordingAudio.h"
 #include "sound/GaleMidi.h"
 #include "sound/GaleWave.h"
@@ -12,29 +12,11 @@ namespace {
 
 using platform::AudioCall;
 
-class FakePlatform : public platform::Platform {
+// The headless machine, with short names for the outputs these tests read.
+class FakePlatform : public platform::HeadlessPlatform {
  public:
-  std::int32_t Milliseconds() override { return 0; }
-  void CreateWindow(const std::string&, int, int) override {}
-  bool WindowCreated() const override { return false; }
-  void OuterSize(int& w, int& h) override { w = h = 0; }
-  void ScreenSize(int& w, int& h) override { w = h = 0; }
-  void MoveWindow(int, int) override {}
-  void ShowWindow() override {}
-  bool WindowShown() const override { return false; }
-  void Present(const std::uint8_t*, int, int, int) override {}
-  void PostUserMessage(int) override {}
-  void PostQuit() override {}
-  bool PollEvent(platform::Event&) override { return false; }
-  void WaitEvent(int) override {}
-  void Beep() override { ++beeps; }
-  void ErrorBox(const std::string&, const std::string&) override {}
-  platform::MusicOut& Music() override { return music; }
-  platform::SoundOut& Sound() override { return sound; }
-
-  int beeps = 0;
-  platform::RecordingMusicOut music;
-  platform::RecordingSoundOut sound;
+  platform::RecordingMusicOut& music = RecordedMusic();
+  platform::RecordingSoundOut& sound = RecordedSound();
 };
 
 std::vector<std::string> Log(const std::vector<AudioCall>& calls) {
@@ -56,7 +38,7 @@ TEST(GaleMidi, LifecycleSelectsTheDeviceOnceAndReleasesAtTheEnd) {
   }
   EXPECT_EQ(Log(pf.music.calls), Lines({"Stop()", "Free()"}));
   EXPECT_EQ(MidiInstanceFlag, 0);
-  EXPECT_EQ(pf.beeps, 0);
+  EXPECT_EQ(pf.BeepCount(), 0);
 }
 
 TEST(GaleMidi, PlayStopsLoadsAndRepeatsOnlyForLoopOne) {
@@ -92,7 +74,7 @@ TEST(GaleMidi, SecondInstanceBeepsHoldsNothingAndLeavesTheFirstPlaying) {
   pf.music.calls.clear();
   {
     TGaleMidi second(pf);
-    EXPECT_EQ(pf.beeps, 1);
+    EXPECT_EQ(pf.BeepCount(), 1);
     EXPECT_EQ(second.Playing, 0);
     second.Play("dat\\b.mid", 1);
     second.Stop();
@@ -107,7 +89,7 @@ TEST(GaleMidi, AcceptedAgainAfterTheFirstIsDestroyed) {
   FakePlatform pf;
   { TGaleMidi first(pf); }
   TGaleMidi next(pf);
-  EXPECT_EQ(pf.beeps, 0);
+  EXPECT_EQ(pf.BeepCount(), 0);
   EXPECT_EQ(Log(pf.music.calls),
             Lines({"SetDevice(-1, 0)", "Stop()", "Free()", "SetDevice(-1, 0)"}));
 }
@@ -158,7 +140,7 @@ TEST(GaleWave, SecondInstanceBeepsAndChangesNothing) {
   pf.sound.calls.clear();
   {
     TGaleWave second(pf);
-    EXPECT_EQ(pf.beeps, 1);
+    EXPECT_EQ(pf.BeepCount(), 1);
     second.Play("dat\\x.wav", 0);
     second.Stop();
   }

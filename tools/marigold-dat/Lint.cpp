@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -16,8 +15,9 @@
 #include "game/Frame.h"
 #include "game/StoryCommands.h"
 #include "gfx/GaleBmp.h"
-#include "gfx/Painter.h"
 #include "platform/Encoding.h"
+#include "platform/Files.h"
+#include "platform/ImageFile.h"
 #include "platform/TextRaster.h"
 #include "script/GaleScript.h"
 #include "script/GaleUtility.h"
@@ -104,74 +104,28 @@ bool EndsWith(const std::string& text, const std::string& tail, bool ignoreCase)
   return ignoreCase ? SameTextIgnoringCase(end, tail) : end == tail;
 }
 
-bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto x = static_cast<unsigned char>(a[i]);
-    auto y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // Where a file named in the script is found below the data folder, looked
-// up as the game looks it up: the name as written first, then each part of
-// it without regard to letter case.
+// up by the game's own lookup.
 struct Lookup {
   bool found = false;
-  bool exact = false;
+  bool regular = false;  // a plain file, not a folder
+  platform::FoundBy rule = platform::FoundBy::kExact;
   fs::path path;         // the file found
   std::string spelling;  // its name below the data folder, as stored on disk (UTF-8)
 };
 
 Lookup FindDataFile(const fs::path& folder, const std::string& cp932Name) {
-  std::string name = platform::Cp932ToUtf8(cp932Name);
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-  }
-  // The game puts "dat\\" before the name, so a leading separator only
-  // doubles the one after "dat".
-  name.erase(0, name.find_first_not_of('/'));
   Lookup result;
-  std::error_code ec;
-  const fs::path direct = folder / fs::path(name);
-  if (!name.empty() && fs::is_regular_file(direct, ec)) {
-    result.found = result.exact = true;
-    result.path = direct;
-    result.spelling = name;
-    return result;
-  }
-  fs::path current = folder;
-  std::string spelling;
-  std::size_t start = 0;
-  while (start <= name.size()) {
-    std::size_t end = name.find('/', start);
-    if (end == std::string::npos) end = name.size();
-    const std::string part = name.substr(start, end - start);
-    start = end + 1;
-    if (part.empty()) continue;
-    std::string match;
-    if (fs::exists(current / part, ec)) {
-      match = part;
-    } else {
-      for (fs::directory_iterator it(current, ec), stop; !ec && it != stop; it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        if (SameIgnoringAsciiCase(entry, part)) {
-          match = entry;
-          break;
-        }
-      }
-    }
-    if (match.empty()) return result;
-    current /= match;
-    spelling += (spelling.empty() ? "" : "/") + match;
-  }
-  if (!fs::is_regular_file(current, ec)) return result;
+  const std::optional<platform::GameFile> found =
+      platform::FindGameFile(folder.string(), cp932Name);
+  if (!found) return result;
   result.found = true;
-  result.path = current;
-  result.spelling = spelling;
+  result.regular = found->regular;
+  result.rule = found->rule;
+  result.path = found->path;
+  const bool raw = found->rule == platform::FoundBy::kRawCp932 ||
+                   found->rule == platform::FoundBy::kRawCp932Folded;
+  result.spelling = raw ? platform::Cp932ToUtf8(found->spelling) : found->spelling;
   return result;
 }
 
@@ -184,27 +138,26 @@ struct PictureInfo {
 
 PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
   PictureInfo info;
-  std::string gameName;
-  std::size_t bad = 0;
-  if (!platform::Utf8ToCp932(path.string(), gameName, bad)) return info;
-  TGaleBitmap picture;
+  platform::Picture picture;
   try {
-    if (asJpeg) {
-      picture.LoadJpeg(gameName);
-    } else {
-      picture.LoadImage(gameName);
+    std::string bytes;
+    if (!platform::ReadNativeFile(path.string(), bytes)) {
+      info.error = "cannot be read";
+      return info;
     }
+    picture = asJpeg ? platform::DecodeJpeg(bytes) : platform::DecodeBitmap(bytes);
   } catch (const std::exception& e) {
     info.error = e.what();
     return info;
   }
   info.loaded = true;
-  const int rows = std::min(picture.Height(), kFrameHeight);
-  const int columns = std::min(picture.Width(), kFrameWidth);
-  const TPainter painter(picture);
+  const int rows = std::min(picture.height, kFrameHeight);
+  const int columns = std::min(picture.width, kFrameWidth);
   for (int y = 0; y < rows && !info.marker; ++y) {
+    const auto* row = reinterpret_cast<const TPixel*>(
+        picture.bgr.data() + static_cast<std::size_t>(y) * picture.width * 3);
     for (int x = 0; x < columns; ++x) {
-      if (SameColor(painter.At(x, y), TextMarkColor)) {
+      if (SameColor(row[x], TextMarkColor)) {
         info.marker = {x, y};
         break;
       }
@@ -332,18 +285,30 @@ class Checker {
              shown + ": only names ending in \".jpg\" or \".jpeg\" in small letters are read " +
                  "as JPEG; this one is read as a bitmap and fails");
     }
-    if (!lookup.found) {
+    // A file the game cannot read: a picture stops it, a sound plays nothing.
+    auto unusable = [&](const char* what, const char* forPicture) {
       Report(line, Severity::kError,
-             shown + " does not exist in the data folder" +
-                 (picture ? " (a missing picture stops the game with an error)"
-                          : " (the game plays nothing)"));
+             shown + what + (picture ? forPicture : " (the game plays nothing)"));
+    };
+    if (!lookup.found) {
+      unusable(" does not exist in the data folder",
+               " (a missing picture stops the game with an error)");
       return;
     }
-    if (!lookup.exact) {
+    if (!lookup.regular) {
+      unusable(" is a folder, not a file", " (the game cannot open it and stops with an error)");
+      return;
+    }
+    if (lookup.rule == platform::FoundBy::kFoldedCase) {
       Report(line, Severity::kWarning,
              shown + " exists only as \"" + lookup.spelling +
                  "\": the game finds it because it looks names up without regard to letter " +
                  "case, but write the exact spelling");
+    } else if (lookup.rule != platform::FoundBy::kExact) {
+      Report(line, Severity::kWarning,
+             shown + " exists only under its Shift-JIS bytes (\"" + lookup.spelling +
+                 "\" as CP932): the archive it came from stored the name unconverted; the " +
+                 "game finds it, but rename the file to its UTF-8 spelling");
     }
     if (!picture ||
         (!jpegName && (EndsWith(name, ".jpg", true) || EndsWith(name, ".jpeg", true)))) {
@@ -577,7 +542,10 @@ class Checker {
 
   void MeasureLines(const std::vector<int>& indices, int fontSize) {
     if (fontFailed_ || indices.empty() || fontSize <= 0 || fontSize > 2000) return;
-    if (!font_) font_ = std::make_unique<TGaleBitmap>();
+    if (!font_) {
+      font_ = std::make_unique<TGaleBitmap>();
+      font_->UseText(text_);
+    }
     font_->SetFont(fontSize, fsBold, 0);
     const auto [x, y] = textOrigin_;
     for (std::size_t k = 0; k < indices.size(); ++k) {
@@ -729,6 +697,7 @@ class Checker {
   const Options& options_;
   std::vector<Diagnostic> diagnostics_;
   std::map<fs::path, PictureInfo> pictures_;
+  platform::TextRaster text_;
   std::unique_ptr<TGaleBitmap> font_;
   bool fontFailed_ = false;
   std::pair<int, int> textOrigin_{0, 0};  // where the story text starts
@@ -827,9 +796,10 @@ std::vector<Diagnostic> CheckStory(const std::vector<std::string>& lines, const 
 
 Options MachineOptions() {
   Options options;
-  options.hasGlyph = [](char32_t c) {
+  auto text = std::make_shared<platform::TextRaster>();
+  options.hasGlyph = [text](char32_t c) {
     try {
-      return platform::HasGlyph(c);
+      return text->HasGlyph(c);
     } catch (const std::exception&) {
       return true;  // no face to ask; the width check says so
     }

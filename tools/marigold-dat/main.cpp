@@ -63,7 +63,7 @@ int TraceCommand(const cli::Command& command, const cli::Parsed& parsed) {
   try {
     const mgdat::TraceResult result =
         mgdat::Trace(gameName, options, std::cout, [](const std::string& name, std::string& bytes) {
-          return platform::ReadWholeFile(name, bytes);
+          return platform::ReadGameFile(name.starts_with('/') ? "/" : ".", name, bytes);
         });
     std::cout.flush();
     if (!result.loaded) throw cli::PathError(file, cli::Reason(ENOENT));

@@ -187,9 +187,9 @@ int Replay(const cli::Parsed& parsed) {
     frames = std::filesystem::absolute(frames).string();
     PrepareFrames(frames);
   }
-  if (chdir(data.c_str()) != 0) throw cli::PathError(data, cli::Reason(errno));
 
   platform::HeadlessPlatform machine;
+  machine.SetDataFolder(data);
   const std::int64_t start = machine.Now();
   auto tickNow = [&] { return (machine.Now() - start) / kTickMs; };
 

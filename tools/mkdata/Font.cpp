@@ -1,6 +1,7 @@
 #include <stdexcept>
 
 #include "gfx/GaleBmp.h"
+#include "platform/TextRaster.h"
 #include "tools/imagewrite/ImageWrite.h"
 #include "tools/mkdata/MakeData.h"
 
@@ -9,7 +10,9 @@ namespace mkdata {
 std::vector<unsigned char> DrawFontStrip() {
   constexpr int kCell = 25, kHeight = 40, kGlyphs = 12;
   const char* glyphs[kGlyphs] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ":", "."};
+  platform::TextRaster text;
   TGaleBitmap strip;
+  strip.UseText(text);
   strip.Resize(kCell * kGlyphs, kHeight, kWhitePixel);
   strip.SetFont(38, fsBold, 0x000000);
   for (int i = 0; i < kGlyphs; ++i) {

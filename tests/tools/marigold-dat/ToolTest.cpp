@@ -6,9 +6,9 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -32,26 +32,15 @@ ToolRun RunTool(const std::string& arguments) {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testsupport::ReadAll;
 
 class ToolTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() /
-        ("marigold-dat-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   fs::path Write(const std::string& name, const std::string& bytes) {
-    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    dir_.Write(name, bytes);
     return dir_ / name;
   }
-  fs::path dir_;
+  testsupport::ScratchFolder dir_;
 };
 
 TEST_F(ToolTest, PackThenTraceTheExample) {
@@ -68,14 +57,14 @@ TEST_F(ToolTest, PackThenTraceTheExample) {
 
   const fs::path back = dir_ / "back.txt";
   ASSERT_EQ(RunTool("unpack '" + dat.string() + "' '" + back.string() + "'").status, 0);
-  EXPECT_EQ(Slurp(back), Slurp(in));
+  EXPECT_EQ(ReadAll(back), ReadAll(in));
 }
 
 TEST_F(ToolTest, UnencodableTextWritesNothing) {
   const fs::path in = Write("bad.txt", "fine\ncafé\n");
   const fs::path out = Write("old.dat", "previous");
   EXPECT_EQ(RunTool("pack '" + in.string() + "' '" + out.string() + "'").status, 1);
-  EXPECT_EQ(Slurp(out), "previous");
+  EXPECT_EQ(ReadAll(out), "previous");
   EXPECT_EQ(RunTool("pack '" + in.string() + "' '" + (dir_ / "new.dat").string() + "'").status, 1);
   EXPECT_FALSE(fs::exists(dir_ / "new.dat"));
 }

@@ -4,15 +4,16 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 
 #include "gfx/GaleBmp.h"
 #include "platform/Encoding.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/MidiCheck.h"
 #include "script/MyCrypt.h"
+#include "tests/support/ScratchFolder.h"
 #include "tools/mkdata/MakeData.h"
 #include "tools/mkdata/Music.h"
 #include "tools/mkdata/Pictures.h"
@@ -21,12 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testsupport::ReadAll;
 
 std::uint32_t Le(const std::string& b, std::size_t at, int n) {
   std::uint32_t v = 0;
@@ -66,18 +62,14 @@ Bmp ParseBmp(const std::string& bytes) {
 class GeneratedData : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new fs::path(fs::temp_directory_path() / ("mkdata-test-" + std::to_string(::getpid())));
-    fs::remove_all(*dir_);
+    dir_ = new testsupport::ScratchFolder;
     mkdata::MakeData((*dir_ / "a").string(), MARIGOLD_SOURCE_DIR "/demo");
   }
-  static void TearDownTestSuite() {
-    fs::remove_all(*dir_);
-    delete dir_;
-  }
+  static void TearDownTestSuite() { delete dir_; }
   static fs::path Dat(const std::string& name) { return *dir_ / "a" / "dat" / name; }
-  static fs::path* dir_;
+  static testsupport::ScratchFolder* dir_;
 };
-fs::path* GeneratedData::dir_ = nullptr;
+testsupport::ScratchFolder* GeneratedData::dir_ = nullptr;
 
 TEST_F(GeneratedData, SecondRunGivesIdenticalBytes) {
   const auto names = mkdata::MakeData((*dir_ / "b").string(), MARIGOLD_SOURCE_DIR "/demo");
@@ -185,12 +177,11 @@ TEST_F(GeneratedData, OverlaysAndSandClockAreKeyedMagenta) {
 }
 
 TEST_F(GeneratedData, GameLoaderReadsPicturesAndTheJpegHasNoStrayMarker) {
-  fs::path cwd = fs::current_path();
-  fs::current_path(*dir_ / "a");
+  platform::HeadlessPlatform machine;
+  machine.SetDataFolder((*dir_ / "a").string());
   TGaleBitmap pond, dusk;
-  EXPECT_NO_THROW(pond.LoadImage("dat\\pond.jpg"));
-  EXPECT_NO_THROW(dusk.LoadImage("dat\\garden_dusk.bmp"));
-  fs::current_path(cwd);
+  EXPECT_NO_THROW(pond.LoadImage(machine, "dat\\pond.jpg"));
+  EXPECT_NO_THROW(dusk.LoadImage(machine, "dat\\garden_dusk.bmp"));
   ASSERT_EQ(pond.Width(), 600);
   ASSERT_EQ(pond.Height(), 400);
   int blue = 0;

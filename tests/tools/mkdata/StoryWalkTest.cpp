@@ -7,11 +7,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "gfx/GaleBmp.h"
+#include "platform/Files.h"
+#include "platform/TextRaster.h"
 #include "script/GaleScript.h"
 #include "tools/mkdata/MakeData.h"
 
@@ -24,12 +24,7 @@ class FileHost : public TScriptHost {
   void Beep() override {}
   void Terminate() override { terminated = true; }
   bool ReadFile(const std::string& path, std::string& bytes) override {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    bytes = s.str();
-    return true;
+    return platform::ReadNativeFile(path, bytes);
   }
   bool terminated = false;
 };
@@ -183,7 +178,9 @@ TEST(DemoStory, EveryWayThroughIsSoundAndEveryPartIsReached) {
   const fs::path dir = fs::temp_directory_path() / ("mkdata-walk-" + std::to_string(::getpid()));
   mkdata::MakeData(dir.string(), MARIGOLD_SOURCE_DIR "/demo");
   const std::string story = (dir / "dat" / "story.dat").string();
+  platform::TextRaster text;
   TGaleBitmap measure;
+  measure.UseText(text);
   Coverage cov;
   // Depth-first over choice prefixes; also every heat level at the altar.
   std::vector<std::vector<int>> todo{{}};
