@@ -347,4 +347,58 @@ TEST_F(RealWindow, TitleStoryButtonsAndClose) {
   EXPECT_EQ(game.Wait(10s), 0);
 }
 
+// A start-up error (the clock's digits are missing) shows its box with the
+// game's own text, on the error stream at once too; Return closes it and the
+// program ends with status 1.
+TEST_F(RealWindow, StartupErrorBoxShowsTextAndReturnClosesIt) {
+  const fs::path data = fs::path(shotFile_ + "-data");
+  fs::create_directories(data);
+  fs::copy(demo_ / "dat", data / "dat");
+  fs::remove(data / "dat" / "font.bmp");
+  const std::string errors = shotFile_ + "-stderr";
+  game.Start({"sh", "-c", "exec '" + game_.string() + "' 2>'" + errors + "'"}, data.string(),
+             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy", "LC_ALL=C.UTF-8"});
+
+  // The box is the only thing on the black screen.
+  int left = 0, top = 0, right = -1, bottom = -1;
+  Shot shot;
+  for (int attempt = 0; attempt < 100 && right < 0; ++attempt) {
+    std::this_thread::sleep_for(100ms);
+    if (!shot.Grab(display_, shotFile_)) continue;
+    left = shot.Width(), top = shot.Height();
+    for (int y = 0; y < shot.Height(); y += 2) {
+      for (int x = 0; x < shot.Width(); x += 2) {
+        const Rgb p = shot.At(x, y);
+        if (p.r + p.g + p.b > 600) {
+          left = std::min(left, x), top = std::min(top, y);
+          right = std::max(right, x), bottom = std::max(bottom, y);
+        }
+      }
+    }
+  }
+  ASSERT_GT(right - left, 200) << "no error box";
+  ASSERT_GT(bottom - top, 80) << "no error box";
+  // The message: dark ink on the white right of the icon, above the button strip.
+  int ink = 0;
+  for (int y = top + 10; y < bottom - 50; ++y) {
+    for (int x = left + 70; x < right - 10; ++x) {
+      const Rgb p = shot.At(x, y);
+      ink += (p.r + p.g + p.b < 150) ? 1 : 0;
+    }
+  }
+  EXPECT_GT(ink, 500) << "no text in the box";
+  // On the error stream while the box is still open.
+  std::ifstream in(errors);
+  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(said.find("marigold: アプリケーション エラー: "), std::string::npos) << said;
+  EXPECT_NE(said.find("dat\\font.bmp"), std::string::npos) << said;
+  EXPECT_EQ(game.Wait(300ms), -1) << "ended without the box being closed";
+
+  Xdo("key Return");
+  EXPECT_EQ(game.Wait(10s), 1);
+  std::error_code ec;
+  fs::remove_all(data, ec);
+  fs::remove(errors, ec);
+}
+
 }  // namespace

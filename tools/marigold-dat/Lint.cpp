@@ -285,18 +285,18 @@ class Checker {
              shown + ": only names ending in \".jpg\" or \".jpeg\" in small letters are read " +
                  "as JPEG; this one is read as a bitmap and fails");
     }
-    if (!lookup.found) {
+    // A file the game cannot read: a picture stops it, a sound plays nothing.
+    auto unusable = [&](const char* what, const char* forPicture) {
       Report(line, Severity::kError,
-             shown + " does not exist in the data folder" +
-                 (picture ? " (a missing picture stops the game with an error)"
-                          : " (the game plays nothing)"));
+             shown + what + (picture ? forPicture : " (the game plays nothing)"));
+    };
+    if (!lookup.found) {
+      unusable(" does not exist in the data folder",
+               " (a missing picture stops the game with an error)");
       return;
     }
     if (!lookup.regular) {
-      Report(line, Severity::kError,
-             shown + " is a folder, not a file" +
-                 (picture ? " (the game cannot open it and stops with an error)"
-                          : " (the game plays nothing)"));
+      unusable(" is a folder, not a file", " (the game cannot open it and stops with an error)");
       return;
     }
     if (lookup.rule == platform::FoundBy::kFoldedCase) {

@@ -221,7 +221,9 @@ int Replay(const cli::Parsed& parsed) {
         return;
       case Kind::ErrorBox:
         std::cout << head << "\"error_box\":{\"title\":" << Json(r.title)
-                  << ",\"text\":" << Json(r.text) << "}}\n";
+                  << ",\"text\":" << Json(r.text);
+        if (!r.where.empty()) std::cout << ",\"where\":" << Json(r.where);
+        std::cout << "}}\n";
         return;
       case Kind::Music:
         if (r.call.what == "LoadFile") {
