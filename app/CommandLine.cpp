@@ -11,6 +11,8 @@
 #include <cstring>
 #include <iostream>
 
+#include "platform/Console.h"
+
 namespace cli {
 
 #ifdef MARIGOLD_VERSION
@@ -106,8 +108,12 @@ long long Count(const Command& command, const std::string& option, const std::st
 }
 
 int Run(const std::string& program, const std::function<int()>& body) {
+  // Plain UTF-8 bytes out, on Windows too.
+  platform::PrepareConsole();
+#ifdef SIGPIPE
   // A reader that goes away (`| head`) makes writes fail instead of killing us.
   signal(SIGPIPE, SIG_IGN);
+#endif
   try {
     return body();
   } catch (const Finished& finished) {

@@ -1,5 +1,10 @@
 #include "app/GaleForm.h"
 
+#include <algorithm>
+
+#include "platform/Encoding.h"
+#include "script/GaleScript.h"
+
 namespace {
 
 constexpr int kStartMessage = 1034;  // the first message free for a program (1024) + 10
@@ -59,7 +64,13 @@ void TApplication::ShowException(const std::exception& error) {
   // The last byte decides; in UTF-8 any non-ASCII last character ends in a
   // byte above '.', so it gets the full stop too.
   if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
-  platform_.ErrorBox(Title, text);
+  std::string where;
+  if (const auto* story = dynamic_cast<const TScriptError*>(&error)) {
+    where = platform::Cp932ToUtf8(story->File);
+    std::replace(where.begin(), where.end(), '\\', '/');
+    where += ":" + std::to_string(story->Line);
+  }
+  platform_.ErrorBox(Title, text, where);
 }
 
 TGaleForm::TGaleForm(TApplication& owner) : app_(owner), caption_(owner.Title) {

@@ -35,7 +35,8 @@ class TApplication {
   // Shows the main form, then dispatches messages until terminating.
   void Run();
   // The error box for an error caught by the guard: the application title,
-  // the message with "." appended when its last character is above ".".
+  // the message with "." appended when its last character is above ".", and
+  // for an error of a story line its place ("dat/story.dat:12").
   void ShowException(const std::exception& error);
 
  private:

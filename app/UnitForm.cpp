@@ -83,7 +83,7 @@ int RunMarigold(platform::Platform& machine, std::optional<std::uint32_t> seed,
     text = StartupErrorText(nullptr, "marigold");
   }
   if (!form) {
-    machine.ErrorBox(kStartupErrorTitle, text);
+    machine.ErrorBox(kStartupErrorTitle, text, "");
     if (hooks.Failed) hooks.Failed();
     // What the bootstrap made before it failed is released before the end.
     DoneGame();

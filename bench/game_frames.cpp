@@ -27,7 +27,7 @@ std::unique_ptr<TGaleBitmap> Solid(int w, int h, TPixel color) {
 }
 
 // A background of colour bands with black patches on a third of it (a harsh
-// case: every black pixel costs the shimmer one more random number), or
+// case for the black handling), or
 // without black when blackPatches is false.
 void PaintBackground(TGaleBitmap& s, bool blackPatches = true) {
   for (int y = 0; y < s.Height(); ++y) {

@@ -24,6 +24,11 @@ endfunction()
 # Configures `template` into `output`: @MARIGOLD_EXEC@ becomes the command
 # that plays the installed demo (MARIGOLD_PROGRAM, MARIGOLD_DEMO).
 function(marigold_desktop_entry template output)
+  # A relative prefix given to `cmake --install` is taken from the folder it
+  # was run in (the install script sees it as its source folder), as the files
+  # themselves are.
+  cmake_path(ABSOLUTE_PATH MARIGOLD_PROGRAM BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE)
+  cmake_path(ABSOLUTE_PATH MARIGOLD_DEMO BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE)
   marigold_exec_argument(program "${MARIGOLD_PROGRAM}")
   marigold_exec_argument(demo "${MARIGOLD_DEMO}")
   set(MARIGOLD_EXEC "${program} ${demo}")

@@ -4,7 +4,7 @@
 #   share/games/marigold/demo/dat/        the bundled demo
 #   share/applications/marigold.desktop   plays the demo
 #   share/icons/hicolor/NxN/apps/         the icon, painted by the demo generator
-#   share/man/man6/marigold.6.gz, share/man/man1/marigold-dat.1.gz
+#   share/man/man6/marigold.6.gz, share/man/man1/marigold-{dat,replay}.1.gz
 #   share/doc/marigold/                   copyright, changelog
 #
 # `cmake --install build --prefix DIR` installs anywhere; the desktop entry is
@@ -50,7 +50,7 @@ endif()
 # time stamp in the gzip header, so the same text gives the same bytes).
 find_program(MARIGOLD_GZIP gzip REQUIRED)
 set(gzipped)
-foreach(page marigold.6 marigold-dat.1 changelog)
+foreach(page marigold.6 marigold-dat.1 marigold-replay.1 changelog)
   add_custom_command(
     OUTPUT ${staged_dir}/${page}.gz
     COMMAND ${CMAKE_COMMAND} -E copy ${packaging_dir}/${page} ${staged_dir}/${page}
@@ -61,7 +61,8 @@ foreach(page marigold.6 marigold-dat.1 changelog)
 endforeach()
 add_custom_target(packaging_files ALL DEPENDS ${gzipped})
 install(FILES ${staged_dir}/marigold.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES ${staged_dir}/marigold-dat.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${staged_dir}/marigold-dat.1.gz ${staged_dir}/marigold-replay.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${packaging_dir}/copyright ${staged_dir}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "game/Shimmer.h"
 #include "game/UnitCommon.h"
 #include "gfx/GaleBmp.h"
 #include "gfx/Painter.h"
@@ -45,33 +46,14 @@ std::string Piece(const std::string& text, std::int64_t k) {
 // The rising shimmer of the title screen, in place: every pixel of rows
 // 1..398 and columns 1..598 takes the pixel below-or-beside it, bottom rows
 // first, and black results glow in a random red. The row below has already
-// been treated when a row is worked, and so has the pixel to the left.
+// been treated when a row is worked, and so has the pixel to the left. Its
+// numbers come from a generator of its own, seeded from the game's one
+// generator once a frame, so a seeded game still draws the same frames.
 void RisingShimmer(TGaleBitmap& s) {
   const int lastRow = std::min(kFrameHeight - 2, s.Height() - 2);
   const int lastCol = std::min(kFrameWidth - 2, s.Width() - 2);
   if (lastRow < 1 || lastCol < 1) return;
-  // random(n) is the game generator's Next(n); calling it directly saves a
-  // call per number on the busiest loop of the game.
-  TRandom& rng = Game.Random;
-  for (int r = lastRow; r >= 1; --r) {
-    std::uint8_t* const rows[2] = {s.Rows[r], s.Rows[r + 1]};
-    std::uint8_t* dst = rows[0] + 3;
-    std::uint8_t* const end = dst + 3 * lastCol;
-    // src(dc) points at column c - 1 + dc of the chosen row.
-    for (std::ptrdiff_t c3 = 0; dst != end; dst += 3, c3 += 3) {
-      // The row is drawn before the column.
-      const std::int32_t dr = rng.Next(2);
-      const std::int32_t dc = rng.Next(3);
-      const std::uint8_t* src = rows[dr] + c3 + 3 * dc;
-      const std::uint8_t b = src[0];
-      const std::uint8_t g = src[1];
-      const std::uint8_t red = src[2];
-      dst[0] = b;
-      dst[1] = g;
-      dst[2] = red;
-      if ((b | g | red) == 0) dst[2] = static_cast<std::uint8_t>(rng.Next(256));
-    }
-  }
+  ShimmerFrame(s.Rows.data(), lastRow, lastCol, Game.Random.NextWord());
 }
 
 namespace {

@@ -25,20 +25,23 @@ class Platform;
 }
 
 // The game's one pseudo-random generator, seeded once.
-// Inline: the title's shimmer draws two or three numbers for every pixel.
+// Inline: drawn many times a frame.
 class TRandom {
  public:
   void Seed(std::uint64_t seed) { state_ = seed; }
   // A uniform integer 0 .. n - 1 (n >= 1), from splitmix64's upper half.
   std::int32_t Next(std::int32_t n) {
     if (n < 1) BadBound();
+    const std::uint64_t high = NextWord() >> 32;
+    return static_cast<std::int32_t>((high * static_cast<std::uint64_t>(n)) >> 32);
+  }
+  // All 64 bits of the next number (seeds the title shimmer's generator).
+  std::uint64_t NextWord() {
     state_ += 0x9E3779B97F4A7C15ULL;
     std::uint64_t z = state_;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    z ^= z >> 31;
-    const std::uint64_t high = z >> 32;
-    return static_cast<std::int32_t>((high * static_cast<std::uint64_t>(n)) >> 32);
+    return z ^ (z >> 31);
   }
 
  private:

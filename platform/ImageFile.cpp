@@ -4,6 +4,8 @@
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jpeglib.h>
 #include <cstdio>
+// The library's message codes (JERR_IMAGE_TOO_BIG).
+#include <jerror.h>
 
 #include <csetjmp>
 #include <cstring>
@@ -50,6 +52,88 @@ void CheckBitmapHeader(std::string_view bytes) {
     if (height < 0) height = -height;  // rows stored top to bottom
   }
   if (!SizeAcceptable(width, height)) BadBitmap();
+}
+
+// A 16- or 32-bit bitmap whose pixels are split by bit masks (BI_BITFIELDS,
+// BI_ALPHABITFIELDS, or masks in a V2 header and later). SDL reads only the
+// layouts its own pixel formats know; Windows reads every layout whose masks
+// are runs of contiguous bits. Returns false when the file is of another
+// kind (SDL reads it then); throws BadBitmap for a broken one.
+bool DecodeBitFields(std::string_view bytes, Picture& picture) {
+  if (bytes.size() < 54) return false;
+  const std::uint32_t headerSize = Le32(bytes, 14);
+  if (headerSize < 40) return false;
+  const std::uint16_t bits = Le16(bytes, 28);
+  const std::uint32_t compression = Le32(bytes, 30);
+  constexpr std::uint32_t kBitFields = 3;
+  constexpr std::uint32_t kAlphaBitFields = 6;
+  if ((bits != 16 && bits != 32) || (compression != kBitFields && compression != kAlphaBitFields)) {
+    return false;
+  }
+  // The masks follow a 40-byte header, or lie inside a longer one.
+  const std::size_t masksAt = 14 + 40;
+  if (bytes.size() < masksAt + 12) BadBitmap();
+  std::uint32_t masks[3] = {Le32(bytes, masksAt), Le32(bytes, masksAt + 4),
+                            Le32(bytes, masksAt + 8)};
+  const long long width = static_cast<std::int32_t>(Le32(bytes, 18));
+  const long long signedHeight = static_cast<std::int32_t>(Le32(bytes, 22));
+  const bool topDown = signedHeight < 0;
+  const long long height = topDown ? -signedHeight : signedHeight;
+  if (!SizeAcceptable(width, height)) BadBitmap();
+
+  struct Channel {
+    int shift = 0;
+    std::uint64_t max = 0;  // the largest value of the channel; 0: no bits
+  } channels[3];
+  const std::uint64_t limit = bits == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+  for (int c = 0; c < 3; ++c) {
+    std::uint32_t m = masks[c];
+    if (m == 0) continue;
+    if (m > limit) BadBitmap();
+    int shift = 0;
+    while (!(m & 1u)) {
+      m >>= 1;
+      ++shift;
+    }
+    if ((static_cast<std::uint64_t>(m) + 1) & m) BadBitmap();  // bits not contiguous
+    channels[c].shift = shift;
+    channels[c].max = m;
+  }
+  for (int a = 0; a < 3; ++a) {
+    for (int b = a + 1; b < 3; ++b) {
+      if (masks[a] & masks[b]) BadBitmap();  // channels sharing bits
+    }
+  }
+
+  const std::uint32_t offset = Le32(bytes, 10);
+  const std::size_t stride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
+  if (offset > bytes.size() ||
+      (bytes.size() - offset) / stride < static_cast<std::size_t>(height)) {
+    BadBitmap();
+  }
+  picture.width = static_cast<int>(width);
+  picture.height = static_cast<int>(height);
+  picture.bgr.assign(static_cast<std::size_t>(width) * height * 3, 0);
+  // Each channel scaled from its bits to 8 with rounding: 0 stays 0, the
+  // largest value becomes 255.
+  auto scale = [](std::uint32_t pixel, const Channel& ch) -> std::uint8_t {
+    if (ch.max == 0) return 0;
+    const std::uint64_t v = (pixel >> ch.shift) & ch.max;
+    return static_cast<std::uint8_t>((v * 255 + ch.max / 2) / ch.max);
+  };
+  for (long long y = 0; y < height; ++y) {
+    const std::size_t stored = static_cast<std::size_t>(topDown ? y : height - 1 - y);
+    const std::string_view row = bytes.substr(offset + stored * stride, stride);
+    std::uint8_t* out = picture.bgr.data() + static_cast<std::size_t>(y) * width * 3;
+    for (long long x = 0; x < width; ++x, out += 3) {
+      const std::uint32_t pixel = bits == 16 ? Le16(row, static_cast<std::size_t>(x) * 2)
+                                             : Le32(row, static_cast<std::size_t>(x) * 4);
+      out[0] = scale(pixel, channels[2]);
+      out[1] = scale(pixel, channels[1]);
+      out[2] = scale(pixel, channels[0]);
+    }
+  }
+  return true;
 }
 
 struct SurfaceFree {
@@ -139,6 +223,8 @@ int DecodeJpegInto(JpegJob* job, const unsigned char* data, unsigned long size) 
 
 Picture DecodeBitmap(std::string_view bytes) {
   CheckBitmapHeader(bytes);
+  Picture own;
+  if (DecodeBitFields(bytes, own)) return own;
   SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!stream) BadBitmap();
   SurfacePtr loaded(SDL_LoadBMP_RW(stream, 1));
@@ -165,7 +251,9 @@ Picture DecodeJpeg(std::string_view bytes) {
   auto job = std::make_unique<JpegJob>();
   int code = DecodeJpegInto(job.get(), reinterpret_cast<const unsigned char*>(bytes.data()),
                             static_cast<unsigned long>(bytes.size()));
-  if (job->tooLarge) BadBitmap();
+  // A size past the limits is reported as the library reports a picture too
+  // big for it.
+  if (job->tooLarge) code = JERR_IMAGE_TOO_BIG;
   if (code != 0) throw std::runtime_error("JPEG エラー #" + std::to_string(code));
   return std::move(job->picture);
 }

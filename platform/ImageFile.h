@@ -2,12 +2,13 @@
 // bottom, 3 * width bytes each.
 //
 // Errors are std::runtime_error with these texts (UTF-8):
-//   "ビットマップイメージが不正です" not a valid picture, including one with
+//   "ビットマップイメージが不正です" not a valid bitmap, including one with
 //                                  no pixels (a side of 0) or one larger than
 //                                  kMaxPictureSide on a side or
 //                                  kMaxPicturePixels in all;
 //   "JPEG エラー #%d"             a JPEG decoding error, with the library's
-//                                  message code.
+//                                  message code; a JPEG past those limits
+//                                  gives the code of JERR_IMAGE_TOO_BIG.
 #pragma once
 
 #include <cstdint>

@@ -115,7 +115,9 @@ class Platform {
 
   virtual void Beep() = 0;
   // A modal box with the error icon and an OK button; returns when dismissed.
-  virtual void ErrorBox(const std::string& title, const std::string& text) = 0;
+  // `where` names the place of a story error ("dat/story.dat:12"), or is empty.
+  virtual void ErrorBox(const std::string& title, const std::string& text,
+                        const std::string& where) = 0;
 
   virtual MusicOut& Music() = 0;
   virtual SoundOut& Sound() = 0;

@@ -1,12 +1,12 @@
 #include "platform/TextRaster.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -18,75 +18,16 @@
 #include <vector>
 
 #include "platform/Encoding.h"
+#include "platform/FontFaces.h"
 
 namespace platform {
 namespace {
 
-constexpr const char* kPreferredFamily = "IPAPGothic";
-constexpr const char* kPreferredFile = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf";
 constexpr int kDefaultCellHeight = 16;
 constexpr int kMaxHeight = 2000;
 // Slant of the simulated italic, as a 16.16 shear factor (about 12 degrees).
 constexpr FT_Fixed kItalicShear = 0x3800;
 constexpr std::size_t kMaxCachedStrings = 512;
-
-struct FaceFile {
-  std::string path;
-  int index = 0;
-};
-
-// Candidates of one fontconfig query, in a stable order.
-std::vector<FaceFile> ListFaces(FcPattern* pattern) {
-  std::vector<FaceFile> result;
-  FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_SCALABLE, nullptr);
-  FcFontSet* set = FcFontList(nullptr, pattern, objects);
-  if (set) {
-    for (int i = 0; i < set->nfont; ++i) {
-      FcChar8* file = nullptr;
-      int index = 0;
-      FcBool scalable = FcFalse;
-      if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
-      FcPatternGetInteger(set->fonts[i], FC_INDEX, 0, &index);
-      if (FcPatternGetBool(set->fonts[i], FC_SCALABLE, 0, &scalable) == FcResultMatch &&
-          !scalable) {
-        continue;
-      }
-      result.push_back({reinterpret_cast<const char*>(file), index});
-    }
-    FcFontSetDestroy(set);
-  }
-  FcObjectSetDestroy(objects);
-  FcPatternDestroy(pattern);
-  std::sort(result.begin(), result.end(), [](const FaceFile& a, const FaceFile& b) {
-    return std::tie(a.path, a.index) < std::tie(b.path, b.index);
-  });
-  return result;
-}
-
-std::vector<FaceFile> FaceCandidates() {
-  std::vector<FaceFile> all;
-  if (FcInit()) {
-    FcPattern* preferred = FcPatternCreate();
-    FcPatternAddString(preferred, FC_FAMILY, reinterpret_cast<const FcChar8*>(kPreferredFamily));
-    std::vector<FaceFile> first = ListFaces(preferred);
-    // The proportional face itself before anything else the family lists.
-    std::stable_partition(first.begin(), first.end(),
-                          [](const FaceFile& f) { return f.path == kPreferredFile; });
-    all.insert(all.end(), first.begin(), first.end());
-    all.push_back({kPreferredFile, 0});
-    FcPattern* japanese = FcPatternCreate();
-    FcPatternAddString(japanese, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-    std::vector<FaceFile> second = ListFaces(japanese);
-    all.insert(all.end(), second.begin(), second.end());
-    std::vector<FaceFile> third = ListFaces(FcPatternCreate());
-    all.insert(all.end(), third.begin(), third.end());
-    // Nothing else in the program asks fontconfig anything; let it go.
-    FcFini();
-  } else {
-    all.push_back({kPreferredFile, 0});
-  }
-  return all;
-}
 
 // One glyph as horizontal runs of ink, relative to the pen position on the
 // top edge of the cell.
@@ -111,10 +52,16 @@ struct SizedFace {
   std::unordered_map<char32_t, Glyph> glyphs;
 };
 
-// The candidates, asked of fontconfig once in the life of the program.
-const std::vector<FaceFile>& Candidates() {
-  static const std::vector<FaceFile> candidates = FaceCandidates();
-  return candidates;
+// Set by UseShippedFont: the shipped font before anything the system offers.
+std::atomic<bool> shippedFontFirst{false};
+
+// The candidates: the system is asked once in the life of the program.
+std::vector<FaceFile> Candidates() {
+  static const std::vector<FaceFile> system = FaceCandidates();
+  std::vector<FaceFile> all;
+  if (shippedFontFirst) all.push_back({ShippedFontPath(), 0});
+  all.insert(all.end(), system.begin(), system.end());
+  return all;
 }
 
 }  // namespace
@@ -125,7 +72,7 @@ class TextRaster::Impl {
     if (FT_Init_FreeType(&library_) != 0) throw std::runtime_error("FreeType を初期化できません");
     for (const FaceFile& candidate : Candidates()) {
       FT_Face face = nullptr;
-      if (FT_New_Face(library_, candidate.path.c_str(), candidate.index, &face) != 0) continue;
+      if (OpenFace(library_, candidate, &face) != 0) continue;
       if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
         FT_Done_Face(face);
         continue;
@@ -372,6 +319,10 @@ std::size_t TextRaster::CacheRuns() const {
 
 const std::string& TextRaster::FacePath() {
   return Face().Path();
+}
+
+void UseShippedFont() {
+  shippedFontFirst = true;
 }
 
 }  // namespace platform

@@ -2,10 +2,12 @@
 // monochrome glyphs (no smoothing) in exactly the requested colour, the
 // pixels between and around the glyphs left untouched.
 //
-// The face is found through fontconfig: IPAPGothic first, then any face that
-// covers Japanese, then any face at all. A machine with no usable face makes
-// the first use throw std::runtime_error. Fontconfig is asked once per
-// program; every rasteriser opens the face on its own.
+// The face is the first usable one of platform/FontFaces.h: on Linux through
+// fontconfig, IPAPGothic first, then any face that covers Japanese, then any
+// face at all; on Windows the fonts folder's MS PGothic, else the IPA font
+// shipped beside the program. A machine with no usable face makes the first
+// use throw std::runtime_error. The system is asked once per program; every
+// rasteriser opens the face on its own.
 //
 // Font heights follow the GDI: a positive height is the character cell
 // height (the font's Windows ascent plus descent scale to it), a negative
@@ -73,5 +75,12 @@ class TextRaster {
   Impl& Face();
   std::unique_ptr<Impl> impl_;
 };
+
+// Draws with the IPA P gothic font file shipped beside the programs (the
+// Windows package's fonts/ipagp.ttf; on Linux, without one beside the
+// program, the Debian file the package ships) before any face the system
+// offers, so that frames come out the same on every system. Call before the
+// first text is drawn or measured.
+void UseShippedFont();
 
 }  // namespace platform

@@ -107,6 +107,7 @@ bool TGaleScript::LoadFile(const std::string& path, bool scrambled) {
   }
   Pages.push_back(std::make_unique<TScriptUnit>());
   TScriptUnit& page = *Pages.back();
+  page.File = path;
   std::string last;
   for (const std::string& raw : ReadLines(bytes)) {
     last = StoredEntry(scrambled ? ScrambleLine(raw) : raw);
@@ -257,18 +258,26 @@ std::string TGaleScript::TakeTextLine() {
       Finish();
       return std::string();
     }
-    if (kind == TEntryKind::Goto) {
-      if (words.size() < 2) {
-        throw std::runtime_error(std::string(kGotoWord) +
-                                 " の後にラベルがありません: " + QuoteForMessage(entry));
+    // The entry's line: the cursor has just moved past it.
+    const std::string file = CurrentPage()->File;
+    try {
+      if (kind == TEntryKind::Goto) {
+        if (words.size() < 2) {
+          throw std::runtime_error(std::string(kGotoWord) +
+                                   " の後にラベルがありません: " + QuoteForMessage(entry));
+        }
+        JumpToLabel(words[1]);
+        countJump(following);
+        continue;
       }
-      JumpToLabel(words[1]);
-      countJump(following);
-      continue;
-    }
-    if (RunCommand(words)) {
-      countJump(following);
-      continue;
+      if (RunCommand(words)) {
+        countJump(following);
+        continue;
+      }
+    } catch (const TScriptError&) {
+      throw;  // placed already, by a delivery inside the command
+    } catch (const std::exception& error) {
+      throw TScriptError(error.what(), file, following);
     }
     ++LineCount;
     if (LineCount == 1) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,23 @@ class TScriptHost {
   virtual bool ReadFile(const std::string& path, std::string& bytes) = 0;
 };
 
-// One page of script entries.
+// One page of script entries, entry i being line i + 1 of its file.
 struct TScriptUnit {
   static constexpr std::int32_t kCapacity = 10000;
   std::vector<std::string> Lines;  // grows up to kCapacity; never beyond
   std::int32_t Count = 0;
   std::int32_t Cursor = 0;
+  std::string File;  // the file it was loaded from, named as the game names files
+};
+
+// An error raised while a story line ran (a command, a jump): the message of
+// the original error, and the place of the line.
+class TScriptError : public std::runtime_error {
+ public:
+  TScriptError(const std::string& message, std::string file, std::int32_t line)
+      : std::runtime_error(message), File(std::move(file)), Line(line) {}
+  std::string File;       // named as the game names files ("dat\\story.dat")
+  std::int32_t Line = 0;  // 1-based line of the file
 };
 
 struct TCommandIndex {
@@ -88,7 +100,9 @@ class TGaleScript {
   void RegisterCommand(const std::string& name, std::function<void(const TWordList&)> handler);
   // Hands the next batch (batch mode) or text line (single-line mode) to the
   // installed handler, running the commands met on the way. Errors raised by
-  // handlers, or by a "#goto" without a word, pass through to the caller.
+  // command handlers, by a "#goto" without a word or by a story that loops
+  // without text reach the caller as TScriptError naming the line; errors of
+  // the batch or line handler pass through as they are.
   void DeliverNext();
   void JumpToLabel(const std::string& label);
   void Finish();

@@ -207,11 +207,13 @@ void HeadlessPlatform::Beep() {
   Add(r);
 }
 
-void HeadlessPlatform::ErrorBox(const std::string& title, const std::string& text) {
+void HeadlessPlatform::ErrorBox(const std::string& title, const std::string& text,
+                                const std::string& where) {
   Record r;
   r.kind = Record::Kind::ErrorBox;
   r.title = title;
   r.text = text;
+  r.where = where;
   Add(r);
 }
 

@@ -27,6 +27,7 @@ class HeadlessPlatform : public Platform {
     int presentIndex = 0;   // Present: 1 for the first picture
     std::string title;      // ErrorBox
     std::string text;       // ErrorBox
+    std::string where;      // ErrorBox: the place of a story error, or empty
     AudioCall call;         // Music, Sound
   };
 
@@ -112,7 +113,8 @@ class HeadlessPlatform : public Platform {
   bool PollEvent(Event& event) override;
   void WaitEvent(int timeoutMs) override;
   void Beep() override;
-  void ErrorBox(const std::string& title, const std::string& text) override;
+  void ErrorBox(const std::string& title, const std::string& text,
+                const std::string& where) override;
   MusicOut& Music() override { return music_; }
   SoundOut& Sound() override { return sound_; }
 

@@ -1,29 +1,28 @@
-// Real audio through SDL2_mixer and FluidSynth.
-// Implements: the audio device, MIDI pieces checked then synthesised by one
-//   FluidSynth synth (the SoundFont loaded once) fed through SDL_mixer's
-//   music hook, WAV sounds on one mixer channel (once or looping), the beep.
+// Real audio through SDL2_mixer.
+// Implements: the audio device, MIDI pieces checked then handed to the
+//   music synthesiser (sdl/SdlMusic.h: FluidSynth on Linux, the system's on
+//   Windows), WAV sounds on one mixer channel (once or looping), the beep.
 // Not here: when music and sound start or stop (sound/), and the recording
 //   outputs the headless machine uses (platform/headless/RecordingAudio).
 #include "platform/sdl/SdlAudio.h"
 
-#include <SDL.h>         // the audio subsystem and its lock
-#include <SDL_mixer.h>   // the mix: WAV chunks on a channel, the music hook
+#include <SDL.h>        // the audio subsystem
+#include <SDL_mixer.h>  // the mix: WAV chunks on a channel
+#ifndef _WIN32
 #include <alsa/error.h>  // snd_lib_error_set_handler: ALSA's own error printing
-#include <fluidsynth.h>  // MIDI synthesis from a SoundFont
+#endif
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <numbers>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/Files.h"
 #include "platform/MidiCheck.h"
+#include "platform/sdl/SdlMusic.h"
 
 namespace platform {
 namespace {
@@ -33,37 +32,17 @@ constexpr int kChunkFrames = 1024;
 constexpr std::uintmax_t kMaxMidiBytes = 16u << 20;
 constexpr int kSoundChannel = 0;  // the game's one sound
 constexpr int kBeepChannel = 1;   // the system beep
-constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 // Play options of MusicOut.
 constexpr int kRepeat = 7;
 
-void QuietFluidSynth() {
-  for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
-    fluid_set_log_function(level, nullptr, nullptr);
-  }
-}
-
+#ifndef _WIN32
 // ALSA prints every failed look-up of a sound card to the error stream by
 // itself, eight lines on a machine without one; the one line Open writes
 // says all a player needs. SDL loads the same libasound, so this handler is
 // the one it reports through.
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
-
-std::vector<std::string> SoundFontPaths() {
-  const char* env = std::getenv("SDL_SOUNDFONTS");
-  if (env == nullptr || *env == '\0') return {kDefaultSoundFont};
-  std::vector<std::string> paths;
-  std::string_view rest(env);
-  while (!rest.empty()) {
-    const std::size_t cut = rest.find_first_of(":;");
-    const std::string_view part = rest.substr(0, cut);
-    if (!part.empty()) paths.emplace_back(part);
-    if (cut == std::string_view::npos) break;
-    rest.remove_prefix(cut + 1);
-  }
-  return paths;
-}
+#endif
 
 }  // namespace
 
@@ -100,30 +79,21 @@ struct SdlAudio::Impl {
 
   void Open();
   void Close();
-  void OpenSynth();
 
   void LoadPiece(const std::string& path);
   void StartPiece(bool repeat);
   void StopPiece();
-  void DropPlayerLocked();
 
   void StartSound(const std::string& path, bool loop);
   void HaltSound();
   void MakeBeep();
 
-  static void SDLCALL Render(void* self, Uint8* stream, int len);
-
   bool subsystem = false;
   bool mixer = false;
 
-  fluid_settings_t* settings = nullptr;
-  fluid_synth_t* synth = nullptr;
-  fluid_player_t* player = nullptr;  // the piece that plays; one per piece
-  // Held by the audio thread while it renders and by the caller while it
-  // changes the player; the audio thread never waits for it.
-  std::mutex synthLock;
-  std::string piece;             // the loaded piece, checked; empty: none or refused
-  std::string dataFolder = ".";  // where game file names are looked up
+  std::unique_ptr<SdlMusic> synth;  // null: no music can be heard
+  std::string piece;                // the loaded piece, checked; empty: none or refused
+  std::string dataFolder = ".";     // where game file names are looked up
 
   Mix_Chunk* sound = nullptr;
   std::vector<Sint16> beepSamples;
@@ -134,7 +104,9 @@ struct SdlAudio::Impl {
 };
 
 void SdlAudio::Impl::Open() {
+#ifndef _WIN32
   snd_lib_error_set_handler(&QuietAlsa);
+#endif
   auto without = [] {
     std::fprintf(stderr, "marigold: no audio device (%s); playing without sound\n", SDL_GetError());
   };
@@ -146,55 +118,12 @@ void SdlAudio::Impl::Open() {
   mixer = true;
   Mix_AllocateChannels(2);
   MakeBeep();
-  OpenSynth();
-}
-
-void SdlAudio::Impl::OpenSynth() {
-  QuietFluidSynth();
-  settings = new_fluid_settings();
-  if (settings == nullptr) return;
-  fluid_settings_setnum(settings, "synth.sample-rate", kRate);
-  fluid_settings_setint(settings, "synth.lock-memory", 0);
-  fluid_settings_setnum(settings, "synth.gain", 0.5);
-  // The pieces are small ensembles: 64 voices are plenty, and the synth
-  // walks every voice slot for every block it renders.
-  fluid_settings_setint(settings, "synth.polyphony", 64);
-  // Chorus costs a good share of the synth's time and adds little to these
-  // pieces; reverb stays.
-  fluid_settings_setint(settings, "synth.chorus.active", 0);
-  fluid_settings_setstr(settings, "player.timing-source", "sample");
-  fluid_settings_setint(settings, "player.reset-synth", 1);
-  synth = new_fluid_synth(settings);
-  if (synth == nullptr) return;
-  bool loaded = false;
-  for (const std::string& path : SoundFontPaths()) {
-    if (fluid_is_soundfont(path.c_str()) &&
-        fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED) {
-      loaded = true;
-      break;
-    }
-  }
-  if (!loaded) {
-    delete_fluid_synth(synth);
-    synth = nullptr;
-    return;
-  }
-  Mix_HookMusic(&Impl::Render, this);
+  synth = OpenSdlMusic(kRate);
 }
 
 void SdlAudio::Impl::Close() {
-  if (mixer) {
-    Mix_HookMusic(nullptr, nullptr);  // returns once the audio thread has left Render
-    Mix_HaltChannel(-1);
-  }
-  if (player != nullptr) {
-    delete_fluid_player(player);
-    player = nullptr;
-  }
-  if (synth != nullptr) delete_fluid_synth(synth);
-  if (settings != nullptr) delete_fluid_settings(settings);
-  synth = nullptr;
-  settings = nullptr;
+  synth.reset();
+  if (mixer) Mix_HaltChannel(-1);
   if (sound != nullptr) Mix_FreeChunk(sound);
   if (beep != nullptr) Mix_FreeChunk(beep);
   sound = nullptr;
@@ -203,16 +132,6 @@ void SdlAudio::Impl::Close() {
   if (subsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
   mixer = false;
   subsystem = false;
-}
-
-void SDLCALL SdlAudio::Impl::Render(void* self, Uint8* stream, int len) {
-  auto& impl = *static_cast<Impl*>(self);
-  // SDL_mixer hands over a silent buffer. While the caller is changing
-  // pieces, this buffer simply stays silent.
-  std::unique_lock<std::mutex> hold(impl.synthLock, std::try_to_lock);
-  if (!hold.owns_lock() || impl.synth == nullptr) return;
-  auto* samples = reinterpret_cast<Sint16*>(stream);
-  fluid_synth_write_s16(impl.synth, len / 4, samples, 0, 2, samples, 1, 2);
 }
 
 void SdlAudio::Impl::LoadPiece(const std::string& path) {
@@ -233,36 +152,17 @@ void SdlAudio::Impl::LoadPiece(const std::string& path) {
   }
 }
 
-void SdlAudio::Impl::DropPlayerLocked() {
-  if (player != nullptr) {
-    fluid_player_stop(player);
-    delete_fluid_player(player);
-    player = nullptr;
-  }
-  fluid_synth_all_sounds_off(synth, -1);
-  fluid_synth_system_reset(synth);
-}
-
 void SdlAudio::Impl::StartPiece(bool repeat) {
   if (synth == nullptr) return;
-  std::lock_guard<std::mutex> hold(synthLock);
-  DropPlayerLocked();
-  if (piece.empty()) return;
-  player = new_fluid_player(synth);
-  if (player == nullptr) return;
-  if (fluid_player_add_mem(player, piece.data(), piece.size()) != FLUID_OK) {
-    delete_fluid_player(player);
-    player = nullptr;
+  if (piece.empty()) {
+    synth->Stop();
     return;
   }
-  fluid_player_set_loop(player, repeat ? -1 : 1);
-  fluid_player_play(player);
+  synth->Start(piece, repeat);
 }
 
 void SdlAudio::Impl::StopPiece() {
-  if (synth == nullptr) return;
-  std::lock_guard<std::mutex> hold(synthLock);
-  DropPlayerLocked();
+  if (synth != nullptr) synth->Stop();
 }
 
 void SdlAudio::Impl::HaltSound() {

@@ -1,5 +1,6 @@
-// Real audio through SDL2_mixer: MIDI music synthesised by FluidSynth with a
-// General MIDI SoundFont, and WAV sounds on one channel.
+// Real audio through SDL2_mixer: MIDI music (synthesised by FluidSynth with a
+// General MIDI SoundFont on Linux, by the system's synthesiser on Windows:
+// platform/sdl/SdlMusic.h), and WAV sounds on one channel.
 #pragma once
 
 #include <memory>
@@ -13,7 +14,7 @@ namespace platform {
 // itself). Without a device, a SoundFont or a decodable file everything is
 // silence; nothing here ever fails loudly.
 //
-// The SoundFont is the first that loads of the paths listed in the
+// On Linux the SoundFont is the first that loads of the paths listed in the
 // environment variable SDL_SOUNDFONTS (separated by ':' or ';'), or else
 // /usr/share/sounds/sf2/TimGM6mb.sf2. It is loaded once, here.
 class SdlAudio {

@@ -4,7 +4,8 @@
 //   SDL's event queue as the game's messages (mouse with capture while the
 //   left button is down, double clicks as presses, keys as Windows
 //   virtual-key codes, the close box and SIGTERM as Close), SDL's millisecond
-//   clock, the error box, and the audio of SdlAudio (music, sound, beep).
+//   clock, the error box (a modal window of its own showing ErrorBoxPicture,
+//   the text on the error stream too), and the audio of SdlAudio.
 // Not here: files, encodings, pictures and text (the shared services in
 //   platform/), and anything of the game's own drawing.
 #include "platform/sdl/SdlPlatform.h"
@@ -22,6 +23,7 @@
 
 #include "platform/Files.h"
 #include "platform/TextRaster.h"
+#include "platform/sdl/ErrorBoxPicture.h"
 #include "platform/sdl/SdlAudio.h"
 
 namespace platform {
@@ -100,6 +102,12 @@ struct SdlPlatform::Impl {
   std::deque<int> posted;
   bool quitPending = false;
   bool boxes = true;
+  bool terminating = false;     // the terminate signal came while a box was open
+  bool closePending = false;    // ... and the window's close is still to be delivered
+  bool leftDown = false;        // the left button is down on the window (and captured)
+  bool releasePending = false;  // its release, lost to a box, is still to be delivered
+  int lastX = 0;                // where the mouse was last seen on the window
+  int lastY = 0;
   std::unique_ptr<SdlAudio> audio;
   TextRaster text;
 
@@ -146,6 +154,112 @@ struct SdlPlatform::Impl {
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     drawn = surface;
     SDL_UpdateWindowSurface(window);
+  }
+
+  // The error box: a small window of its own, modal for the game's window,
+  // until Return, Space, Escape, a click on OK or its close box. The game's
+  // window takes no input meanwhile; the terminate signal closes the box and
+  // then the game's window.
+  void RunBox(const std::string& title, const BoxLayout& layout) {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (leftDown) {
+      // The click that led here holds the mouse; the box needs it, and the
+      // game gets the release once the box is gone.
+      SDL_CaptureMouse(SDL_FALSE);
+      leftDown = false;
+      releasePending = true;
+    }
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+    if (shown && window) {
+      int left = 0, top = 0, w = 0, h = 0;
+      SDL_GetWindowPosition(window, &left, &top);
+      SDL_GetWindowSize(window, &w, &h);
+      x = left + (w - layout.width) / 2;
+      y = top + (h - layout.height) / 2;
+    }
+    SDL_Window* box = SDL_CreateWindow(title.c_str(), x, y, layout.width, layout.height,
+                                       SDL_WINDOW_HIDDEN | SDL_WINDOW_SKIP_TASKBAR);
+    if (!box) return;
+    if (shown && window) SDL_SetWindowModalFor(box, window);
+    SDL_ShowWindow(box);
+    SDL_RaiseWindow(box);
+    SDL_SetWindowInputFocus(box);
+    const Uint32 id = SDL_GetWindowID(box);
+    const Uint32 gameId = window ? SDL_GetWindowID(window) : 0;
+    bool pressed = false;  // the left button went down on OK and is still held
+    bool over = false;     // ... and the mouse is on OK
+    auto paint = [&] {
+      const std::vector<std::uint8_t> picture = DrawErrorBox(text, layout, pressed && over);
+      SDL_Surface* surface = SDL_GetWindowSurface(box);
+      if (!surface) return;
+      if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+      SDL_ConvertPixels(std::min(layout.width, surface->w), std::min(layout.height, surface->h),
+                        SDL_PIXELFORMAT_BGR24, picture.data(), layout.width * 3,
+                        surface->format->format, surface->pixels, surface->pitch);
+      if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+      SDL_UpdateWindowSurface(box);
+    };
+    paint();
+    for (bool open = true; open;) {
+      SDL_Event e;
+      // A bounded wait: the terminate signal is noticed within it.
+      if (!SDL_WaitEventTimeout(&e, 200)) continue;
+      switch (e.type) {
+        case SDL_QUIT:
+          terminating = closePending = true;
+          open = false;
+          break;
+        case SDL_KEYDOWN:
+          // Keys belong to the box wherever the focus lies.
+          switch (e.key.keysym.sym) {
+            case SDLK_RETURN:
+            case SDLK_KP_ENTER:
+            case SDLK_SPACE:
+            case SDLK_ESCAPE:
+              open = false;
+              break;
+            default:
+              break;
+          }
+          break;
+        case SDL_MOUSEBUTTONDOWN:
+          if (e.button.windowID == id && e.button.button == SDL_BUTTON_LEFT &&
+              layout.button.Contains(e.button.x, e.button.y)) {
+            pressed = over = true;
+            paint();
+          }
+          break;
+        case SDL_MOUSEMOTION:
+          if (pressed && e.motion.windowID == id &&
+              over != layout.button.Contains(e.motion.x, e.motion.y)) {
+            over = !over;
+            paint();
+          }
+          break;
+        case SDL_MOUSEBUTTONUP:
+          if (pressed && e.button.button == SDL_BUTTON_LEFT) {
+            open = !(e.button.windowID == id && layout.button.Contains(e.button.x, e.button.y));
+            pressed = over = false;
+            if (open) paint();
+          }
+          break;
+        case SDL_WINDOWEVENT:
+          if (e.window.windowID == id) {
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                e.window.event == SDL_WINDOWEVENT_SHOWN) {
+              paint();
+            }
+          } else if (e.window.windowID == gameId && e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+            Redraw();
+          }
+          break;
+        default:
+          break;  // the game's window takes no input while the box is open
+      }
+    }
+    SDL_DestroyWindow(box);
+    if (shown && window) SDL_RaiseWindow(window);
   }
 
   // Shows the last picture again; white until there is one, like the empty
@@ -307,6 +421,21 @@ void SdlPlatform::PostQuit() {
 
 bool SdlPlatform::PollEvent(Event& event) {
   Impl& m = *impl_;
+  if (m.closePending) {
+    // The terminate signal the box took: the window closes as it would have.
+    m.closePending = false;
+    event = Event{};
+    event.kind = Event::Kind::Close;
+    return true;
+  }
+  if (m.releasePending) {
+    m.releasePending = false;
+    event = Event{};
+    event.kind = Event::Kind::MouseUp;
+    event.x = m.lastX;
+    event.y = m.lastY;
+    return true;
+  }
   if (!m.posted.empty()) {
     event = Event{};
     event.kind = Event::Kind::User;
@@ -330,13 +459,20 @@ bool SdlPlatform::PollEvent(Event& event) {
           continue;
         }
         bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        if (event.button == MouseButton::Left) SDL_CaptureMouse(down ? SDL_TRUE : SDL_FALSE);
+        if (event.button == MouseButton::Left) {
+          SDL_CaptureMouse(down ? SDL_TRUE : SDL_FALSE);
+          m.leftDown = down;
+        }
+        m.lastX = e.button.x;
+        m.lastY = e.button.y;
         event.kind = down ? Event::Kind::MouseDown : Event::Kind::MouseUp;
         event.x = e.button.x;
         event.y = e.button.y;
         return true;
       }
       case SDL_MOUSEMOTION:
+        m.lastX = e.motion.x;
+        m.lastY = e.motion.y;
         event.kind = Event::Kind::MouseMove;
         event.x = e.motion.x;
         event.y = e.motion.y;
@@ -380,7 +516,9 @@ bool SdlPlatform::PollEvent(Event& event) {
 
 void SdlPlatform::WaitEvent(int timeoutMs) {
   Impl& m = *impl_;
-  if (!m.posted.empty() || m.quitPending || timeoutMs == 0) return;
+  if (!m.posted.empty() || m.quitPending || m.closePending || m.releasePending || timeoutMs == 0) {
+    return;
+  }
   if (timeoutMs < 0) {
     SDL_WaitEvent(nullptr);
   } else {
@@ -392,17 +530,26 @@ void SdlPlatform::Beep() {
   impl_->audio->Beep();
 }
 
-void SdlPlatform::ErrorBox(const std::string& title, const std::string& text) {
+void SdlPlatform::ErrorBox(const std::string& title, const std::string& text,
+                           const std::string& where) {
   Impl& m = *impl_;
   // At once on the error stream, one line, whether or not a box can show.
   std::string line = text;
   std::replace(line.begin(), line.end(), '\n', ' ');
-  std::fprintf(stderr, "marigold: %s: %s\n", title.c_str(), line.c_str());
+  std::fprintf(stderr, "marigold: %s: %s\n", (where.empty() ? title : where).c_str(), line.c_str());
   std::fflush(stderr);
-  if (m.boxes) {
-    SDL_Window* parent = m.shown ? m.window : nullptr;
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), parent);
+  // Once the program is asked to end, further boxes only go to the stream.
+  if (!m.boxes || m.terminating) return;
+  BoxLayout layout;
+  try {
+    layout = LayOutErrorBox(m.text, text);
+  } catch (const std::exception&) {
+    // No font to draw with: SDL's own box, whatever it can show.
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(),
+                             m.shown ? m.window : nullptr);
+    return;
   }
+  m.RunBox(title, layout);
 }
 
 MusicOut& SdlPlatform::Music() {

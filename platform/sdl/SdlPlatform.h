@@ -51,9 +51,10 @@ class SdlPlatform : public Platform {
   void WaitEvent(int timeoutMs) override;
 
   void Beep() override;
-  // The box's title and text also go to the error stream at once, one line
-  // "marigold: TITLE: TEXT".
-  void ErrorBox(const std::string& title, const std::string& text) override;
+  // The box's title (or the place of a story error) and text also go to the
+  // error stream at once, one line "marigold: TITLE: TEXT".
+  void ErrorBox(const std::string& title, const std::string& text,
+                const std::string& where) override;
 
   MusicOut& Music() override;
   SoundOut& Sound() override;

@@ -63,40 +63,6 @@ TEST_F(DrawTitleTest, StartTitlePlaysTheTitleMusicInALoop) {
   Game.MusicPlayer.reset();
 }
 
-// The shimmer as a plain model over a copy of the frame, for comparison.
-std::vector<TPixel> ModelShimmer(const TGaleBitmap& frame, std::uint64_t seed) {
-  std::vector<TPixel> px(600 * 400);
-  for (int y = 0; y < 400; ++y)
-    for (int x = 0; x < 600; ++x) px[y * 600 + x] = At(frame, x, y);
-  Game.Random.Seed(seed);
-  for (int r = 398; r >= 1; --r) {
-    for (int c = 1; c <= 598; ++c) {
-      const int sr = r + random(2);
-      const int sc = c - 1 + random(3);
-      TPixel p = px[sr * 600 + sc];
-      if (SameColor(p, KeyColor)) p.r = static_cast<std::uint8_t>(random(256));
-      px[r * 600 + c] = p;
-    }
-  }
-  return px;
-}
-
-TEST_F(DrawTitleTest, ShimmerMovesPixelsUpAndSidewaysInPlace) {
-  // Many colours with black pixels scattered among them.
-  for (int y = 0; y < 400; ++y)
-    for (int x = 0; x < 600; ++x)
-      Put(Frame(), x, y, (x * 7 + y * 3) % 5 == 0 ? KeyColor : Px(x % 256, y % 256, 77));
-  const auto expected = ModelShimmer(Frame(), 4242);
-  const int modelNext = random(1000);
-  Game.Random.Seed(4242);
-  RisingShimmer(Frame());
-  // Both drew exactly as many numbers.
-  EXPECT_EQ(random(1000), modelNext);
-  for (int y = 0; y < 400; ++y)
-    for (int x = 0; x < 600; ++x)
-      ASSERT_EQ(At(Frame(), x, y), expected[y * 600 + x]) << x << "," << y;
-}
-
 TEST_F(DrawTitleTest, BorderBlackStaysBlack) {
   Frame().Fill(KeyColor);
   TitlePainter();

@@ -135,6 +135,31 @@ TEST_F(StartupTest, MissingSandClockShowsTheStartUpErrorAndFails) {
   EXPECT_FALSE(TimerCreated);
 }
 
+// Data as Windows tools and archives leave it: a story that is a folder
+// stops with the game's own cannot-open message.
+TEST_F(StartupTest, StoryThatIsAFolderCannotBeOpened) {
+  std::filesystem::remove(folder.Path("story.dat"));
+  std::filesystem::create_directories(folder.Path("story.dat"));
+  EXPECT_EQ(RunFor(5, TRunHooks{}), 1);
+  auto boxes = machine.ErrorBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("ファイル dat\\story.dat は開けません."), std::string::npos)
+      << boxes[0].text;
+}
+
+TEST_F(StartupTest, WindowsNamesRawCp932AndFullWidthCaseAreFound) {
+  TGaleBitmap green;
+  green.Resize(10, 10, Px(0, 255, 0));
+  folder.WriteBmp(Sj("庭.bmp"), green);  // the CP932 bytes as the name on disk
+  folder.WriteBmp("ｅｍｂｅｒ.bmp", green);
+  Boot();
+  for (const char* name : {"庭.bmp", "ＥＭＢＥＲ.bmp"}) {
+    Game.BackgroundSurface->Resize(1, 1);
+    Command({"#image", Sj(name)});
+    EXPECT_EQ(At(*Game.BackgroundSurface, 5, 5), Px(0, 255, 0)) << name;
+  }
+}
+
 TEST_F(StartupTest, MissingStoryBeepsOnceAndStillShowsTheTitle) {
   std::filesystem::remove(folder.Path("story.dat"));
   std::filesystem::remove(folder.Path("saying.dat"));

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <filesystem>
+
+// jpeglib.h before jerror.h: the library's message codes.
+#include <jerror.h>
+#include <jpeglib.h>
 
 #include "gfx/GaleBmp.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -179,6 +185,85 @@ TEST_F(GaleBmpFiles, ErrorTexts) {
   s.Resize(2, 2);
   EXPECT_EQ(Message(s, "dat\\cut.bmp"), "ビットマップイメージが不正です");
   EXPECT_EQ(s.Width(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// A 2x1 bit-field bitmap (40-byte header, the three masks after it) holding
+// the two given pixel values.
+std::string BitFieldBmp(int bits, std::uint32_t r, std::uint32_t g, std::uint32_t b,
+                        std::uint32_t first, std::uint32_t second) {
+  std::string s = "BM";
+  const std::uint32_t offset = 14 + 40 + 12;
+  Le(s, offset + 8, 4);
+  Le(s, 0, 4);
+  Le(s, offset, 4);
+  for (std::uint32_t v : {40u, 2u, 1u}) Le(s, v, 4);
+  Le(s, 1, 2);
+  Le(s, static_cast<std::uint32_t>(bits), 2);
+  Le(s, 3, 4);  // BI_BITFIELDS
+  for (int i = 0; i < 5; ++i) Le(s, 0, 4);
+  for (std::uint32_t m : {r, g, b}) Le(s, m, 4);
+  Le(s, first, bits / 8);
+  Le(s, second, bits / 8);
+  while (s.size() < offset + 8) s += '\0';
+  return s;
+}
+
+TEST_F(GaleBmpFiles, EveryContiguousBitFieldLayoutScaledToEightBits) {
+  struct Case {
+    const char* what;
+    int bits;
+    std::uint32_t r, g, b, first, second;
+    std::uint8_t expect[6];  // blue, green, red of both pixels
+  } cases[] = {
+      {"red in the top byte",
+       32,
+       0xFF000000,
+       0x00FF0000,
+       0x0000FF00,
+       0x10203000,
+       0xFFFFFF00,
+       {0x30, 0x20, 0x10, 255, 255, 255}},
+      {"5-6-5", 16, 0xF800, 0x07E0, 0x001F, 0xF800, 0x0400, {0, 0, 255, 0, 130, 0}},
+      {"4-4-4 low bits", 16, 0x0F00, 0x00F0, 0x000F, 0x0F08, 0x0001, {136, 0, 255, 17, 0, 0}},
+      {"10-10-10",
+       32,
+       0x3FF00000,
+       0x000FFC00,
+       0x000003FF,
+       0x3FF80000,
+       0x00000001,
+       {0, 128, 255, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    const std::string bmp = BitFieldBmp(c.bits, c.r, c.g, c.b, c.first, c.second);
+    Write("dat/f.bmp", bmp.data(), bmp.size());
+    TGaleBitmap s;
+    ASSERT_EQ(Message(s, "dat\\f.bmp"), "(loaded)") << c.what;
+    ASSERT_EQ(s.Width(), 2) << c.what;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(s.Rows[0][i], c.expect[i]) << c.what << " byte " << i;
+  }
+  // Masks with a gap, or two channels sharing bits, are broken files.
+  for (const auto& masks : {std::array<std::uint32_t, 3>{0xF0F0, 0x0F00, 0x000F},
+                            std::array<std::uint32_t, 3>{0xFF00, 0x0FF0, 0x000F}}) {
+    const std::string bmp = BitFieldBmp(16, masks[0], masks[1], masks[2], 1, 2);
+    Write("dat/f.bmp", bmp.data(), bmp.size());
+    TGaleBitmap s;
+    EXPECT_EQ(Message(s, "dat\\f.bmp"), "ビットマップイメージが不正です") << masks[0];
+  }
+}
+
+TEST_F(GaleBmpFiles, JpegClaimingAHugeSizeIsAJpegError) {
+  std::string jpeg(reinterpret_cast<const char*>(kColourJpeg), sizeof kColourJpeg);
+  const std::size_t sof = jpeg.find("\xFF\xC0", 0, 2);
+  ASSERT_NE(sof, std::string::npos);
+  jpeg[sof + 5] = jpeg[sof + 7] = '\x7F';  // 32 000 pixels a side
+  Write("dat/huge.jpg", jpeg.data(), jpeg.size());
+  TGaleBitmap s;
+  EXPECT_EQ(Message(s, "dat\\huge.jpg"), "JPEG エラー #" + std::to_string(JERR_IMAGE_TOO_BIG));
 }
 
 }  // namespace

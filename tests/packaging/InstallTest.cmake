@@ -70,7 +70,7 @@ foreach(icon ${icons})
   endif()
 endforeach()
 
-foreach(page man6/marigold.6.gz man1/marigold-dat.1.gz)
+foreach(page man6/marigold.6.gz man1/marigold-dat.1.gz man1/marigold-replay.1.gz)
   if(NOT EXISTS "${prefix}/share/man/${page}")
     fail("share/man/${page} is not installed")
   endif()
@@ -81,6 +81,16 @@ execute_process(COMMAND "${prefix}/bin/marigold-replay" --data "${demo}" --ticks
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT status EQUAL 0)
   fail("the installed replay tool could not play the installed demo: ${out}")
+endif()
+
+# A relative prefix is taken from the folder the install runs in; the entry
+# still names absolute paths.
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix relative/../here
+                WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE status OUTPUT_QUIET)
+file(STRINGS "${WORK}/here/share/applications/marigold.desktop" exec REGEX "^Exec=")
+if(NOT status EQUAL 0
+   OR NOT exec STREQUAL "Exec=${WORK}/here/bin/marigold ${WORK}/here/share/games/marigold/demo")
+  fail("installed with a relative prefix (${status}): ${exec}")
 endif()
 
 if(failures)

@@ -61,6 +61,59 @@ TEST(Encoding, BadBytesSkippedOrReplacedAndRoundTrip) {
   EXPECT_EQ(bad, 1u);
 }
 
+// The cases where the system conversions of Linux (iconv) and Windows (code
+// page 932) would part ways unless handled: both builds give these results.
+TEST(Encoding, EdgeCasesAgreeOnEverySystem) {
+  struct Decode {
+    const char* bytes;
+    std::u32string code;  // what Cp932ToUtf32 gives
+    const char* utf8;     // what Cp932ToUtf8 gives
+  } decodes[] = {
+      {"\x80", U"", "\xEF\xBF\xBD"},  // no character, though Windows has one
+      {"a\x80z", U"az",
+       "a\xEF\xBF\xBD"
+       "z"},
+      {"\xA0\xFD\xFE", U"", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"\x81\x7F", U"\x7F", "\xEF\xBF\xBD\x7F"},  // a bad second byte: only the first goes
+      {"\x85\x40", U"\x40", "\xEF\xBF\xBD\x40"},  // an empty row of the table
+      {"\xF0\x40", U"\uE000", "\xEE\x80\x80"},    // the user-defined area
+      {"\x83\x5C\x80\x83\x5C", U"\u30BD\u30BD", "ソ\xEF\xBF\xBDソ"},
+  };
+  for (const Decode& d : decodes) {
+    EXPECT_EQ(platform::Cp932ToUtf32(d.bytes), d.code) << d.utf8;
+    EXPECT_EQ(platform::Cp932ToUtf8(d.bytes), d.utf8);
+  }
+  struct Encode {
+    const char* utf8;
+    bool ok;
+    const char* cp932;  // when ok
+    std::size_t badAt;  // when not
+  } encodes[] = {
+      {"\xC2\x80", false, "", 0},  // U+0080: Windows would write byte 0x80
+      {"a¥b", true,
+       "a\x5C"
+       "b",
+       0},  // look-alikes iconv writes as their twins
+      {"〜", true, "\x81\x60", 0},
+      {"—‖−¢£¬‾", true, "\x81\x5C\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA\x7E", 0},
+      {"x\xF3\xA0\x80\x81y", true, "xy", 0},           // a language tag is written as nothing
+      {"é", false, "", 0},                             // no best-fit "e"
+      {"ab\xED\xA0\x80", false, "", 2},                // an encoded surrogate
+      {"a\xC0\xAF", false, "", 1},                     // an overlong '/'
+      {"\xE3\x81\x82\xF4\x90\x80\x80", false, "", 3},  // beyond U+10FFFF
+  };
+  for (const Encode& e : encodes) {
+    std::string out;
+    std::size_t bad = 99;
+    ASSERT_EQ(platform::Utf8ToCp932(e.utf8, out, bad), e.ok) << e.utf8;
+    if (e.ok) {
+      EXPECT_EQ(out, e.cp932) << e.utf8;
+    } else {
+      EXPECT_EQ(bad, e.badAt) << e.utf8;
+    }
+  }
+}
+
 // The one lookup, table-driven: each case makes its files in a fresh data
 // folder (names given as the bytes on disk; a trailing '/' makes a folder)
 // and looks one game name up.

@@ -11,8 +11,8 @@
 namespace {
 
 TEST(SdlPlatform, WindowPictureAndQueueUnderTheDummyDriver) {
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  putenv(const_cast<char*>("SDL_VIDEODRIVER=dummy"));
+  putenv(const_cast<char*>("SDL_AUDIODRIVER=dummy"));
   std::unique_ptr<platform::SdlPlatform> p;
   try {
     p = std::make_unique<platform::SdlPlatform>();

@@ -1,6 +1,11 @@
 // Plays the real program in a real X window (Xvfb), as a person would: looks
 // at the title, clicks into the story, hovers a choice button, watches the CPU
 // use of the running game and closes it.
+//
+// MARIGOLD_WINDOW_GAME, when set, is the command that runs the game instead
+// of this build's program, split at spaces: the Windows build under Wine
+// ("/usr/lib/wine/wine64 /path/marigold.exe"). That game is closed with
+// Alt+F4, as a Windows player closes it.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -165,9 +170,15 @@ class RealWindow : public ::testing::Test {
     if (!OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("xwd")) {
       GTEST_SKIP() << "Xvfb, xdotool or xwd missing (scripts/setup installs them)";
     }
-    game_ = fs::path(MARIGOLD_BINARY_DIR) / "app" / "marigold";
+    command_ = {(fs::path(MARIGOLD_BINARY_DIR) / "app" / "marigold").string()};
+    if (const char* other = std::getenv("MARIGOLD_WINDOW_GAME"); other != nullptr && *other) {
+      command_.clear();
+      std::istringstream words(other);
+      for (std::string word; words >> word;) command_.push_back(word);
+      underWine_ = true;
+    }
     demo_ = fs::path(MARIGOLD_BINARY_DIR) / "demo";
-    ASSERT_TRUE(fs::exists(game_)) << game_;
+    ASSERT_TRUE(fs::exists(command_.back())) << command_.back();
     ASSERT_TRUE(fs::exists(demo_ / "dat" / "story.dat")) << "demo data not generated";
     shotFile_ =
         (fs::temp_directory_path() / ("marigold-shot-" + std::to_string(getpid()))).string();
@@ -191,7 +202,7 @@ class RealWindow : public ::testing::Test {
   }
 
   void StartGame() {
-    game.Start({game_.string()}, demo_.string(), {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"});
+    game.Start(command_, demo_.string(), {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"});
   }
 
   void Xdo(const std::string& args) {
@@ -259,7 +270,9 @@ class RealWindow : public ::testing::Test {
 
   Child xvfb_;
   Child game;
-  fs::path game_, demo_;
+  std::vector<std::string> command_;  // the game and its arguments
+  bool underWine_ = false;
+  fs::path demo_;
   std::string display_, shotFile_;
   int left_ = 0, top_ = 0;
 };
@@ -331,7 +344,11 @@ TEST_F(RealWindow, TitleStoryButtonsAndClose) {
 
   // Closing the window (SDL turns the terminate signal into the same quit
   // as the window's close box) ends the program with status 0.
-  kill(game.Pid(), SIGTERM);
+  if (underWine_) {
+    Xdo("mousemove " + At(300, 200) + " key alt+F4");
+  } else {
+    kill(game.Pid(), SIGTERM);
+  }
   EXPECT_EQ(game.Wait(10s), 0);
 }
 
@@ -410,6 +427,60 @@ TEST_F(RealWindow, AuthorModeNamesPassageLinesAndReloadsOnF5) {
   kill(game.Pid(), SIGTERM);
   EXPECT_EQ(game.Wait(10s), 0);
   fs::remove_all(dir);
+}
+
+// A start-up error (the clock's digits are missing) shows its box with the
+// game's own text, on the error stream at once too; Return closes it and the
+// program ends with status 1.
+TEST_F(RealWindow, StartupErrorBoxShowsTextAndReturnClosesIt) {
+  const fs::path data = fs::path(shotFile_ + "-data");
+  fs::create_directories(data);
+  fs::copy(demo_ / "dat", data / "dat");
+  fs::remove(data / "dat" / "font.bmp");
+  const std::string errors = shotFile_ + "-stderr";
+  game.Start({"sh", "-c", "exec '" + game_.string() + "' 2>'" + errors + "'"}, data.string(),
+             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy", "LC_ALL=C.UTF-8"});
+
+  // The box is the only thing on the black screen.
+  int left = 0, top = 0, right = -1, bottom = -1;
+  Shot shot;
+  for (int attempt = 0; attempt < 100 && right < 0; ++attempt) {
+    std::this_thread::sleep_for(100ms);
+    if (!shot.Grab(display_, shotFile_)) continue;
+    left = shot.Width(), top = shot.Height();
+    for (int y = 0; y < shot.Height(); y += 2) {
+      for (int x = 0; x < shot.Width(); x += 2) {
+        const Rgb p = shot.At(x, y);
+        if (p.r + p.g + p.b > 600) {
+          left = std::min(left, x), top = std::min(top, y);
+          right = std::max(right, x), bottom = std::max(bottom, y);
+        }
+      }
+    }
+  }
+  ASSERT_GT(right - left, 200) << "no error box";
+  ASSERT_GT(bottom - top, 80) << "no error box";
+  // The message: dark ink on the white right of the icon, above the button strip.
+  int ink = 0;
+  for (int y = top + 10; y < bottom - 50; ++y) {
+    for (int x = left + 70; x < right - 10; ++x) {
+      const Rgb p = shot.At(x, y);
+      ink += (p.r + p.g + p.b < 150) ? 1 : 0;
+    }
+  }
+  EXPECT_GT(ink, 500) << "no text in the box";
+  // On the error stream while the box is still open.
+  std::ifstream in(errors);
+  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(said.find("marigold: アプリケーション エラー: "), std::string::npos) << said;
+  EXPECT_NE(said.find("dat\\font.bmp"), std::string::npos) << said;
+  EXPECT_EQ(game.Wait(300ms), -1) << "ended without the box being closed";
+
+  Xdo("key Return");
+  EXPECT_EQ(game.Wait(10s), 1);
+  std::error_code ec;
+  fs::remove_all(data, ec);
+  fs::remove(errors, ec);
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
 #include "tools/marigold-dat/Graph.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#ifdef _WIN32
+#include <process.h>  // _spawnlp: runs dot without a shell
+#else
+#include <spawn.h>     // posix_spawnp: runs dot without a shell
+#include <sys/wait.h>  // waitpid
+#include <unistd.h>    // getpid
+#endif
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,7 +25,9 @@
 #include "script/GaleUtility.h"
 #include "tools/marigold-dat/Lint.h"
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace graph {
 namespace {
@@ -171,27 +178,39 @@ const char* StyleName(Edge::Style style) {
 // Runs dot on the graph text; an error message, or nothing on success.
 std::optional<std::string> RenderSvg(const std::string& dot, const std::string& out) {
   const fs::path input =
-      fs::temp_directory_path() / ("marigold-graph-" + std::to_string(getpid()) + ".dot");
+      fs::temp_directory_path() /
+      ("marigold-graph-" + std::to_string(reinterpret_cast<std::uintptr_t>(&dot)) + ".dot");
   {
     std::ofstream file(input, std::ios::binary);
     file << dot;
     if (!file) return "cannot write " + input.string();
   }
-  std::vector<std::string> words{"dot", "-Tsvg", "-o", out, input.string()};
+  const std::string in = input.string();
+  bool started = false;
+  bool drawn = false;
+#ifdef _WIN32
+  const intptr_t status = _spawnlp(_P_WAIT, "dot", "dot", "-Tsvg", "-o", out.c_str(), in.c_str(),
+                                   static_cast<const char*>(nullptr));
+  started = status != -1;
+  drawn = status == 0;
+#else
+  std::vector<std::string> words{"dot", "-Tsvg", "-o", out, in};
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   pid_t child = 0;
-  const int started = posix_spawnp(&child, "dot", nullptr, nullptr, argv.data(), environ);
+  started = posix_spawnp(&child, "dot", nullptr, nullptr, argv.data(), environ) == 0;
   int status = 0;
-  if (started == 0) waitpid(child, &status, 0);
+  if (started) waitpid(child, &status, 0);
+  drawn = started && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#endif
   std::error_code ignored;
   fs::remove(input, ignored);
-  if (started != 0) {
-    return "cannot run Graphviz's dot (Debian package graphviz; scripts/setup installs it)";
+  if (!started) {
+    return std::string(
+        "cannot run Graphviz's dot (Debian package graphviz; scripts/setup installs it)");
   }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    return std::string("Graphviz's dot could not draw it");
+  if (!drawn) return std::string("Graphviz's dot could not draw it");
   return std::nullopt;
 }
 

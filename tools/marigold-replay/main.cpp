@@ -20,6 +20,7 @@
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"
+#include "platform/TextRaster.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tools/imagewrite/ImageWrite.h"
 #include "tools/marigold-dat/DatFile.h"
@@ -220,7 +221,9 @@ int Replay(const cli::Parsed& parsed) {
         return;
       case Kind::ErrorBox:
         std::cout << head << "\"error_box\":{\"title\":" << Json(r.title)
-                  << ",\"text\":" << Json(r.text) << "}}\n";
+                  << ",\"text\":" << Json(r.text);
+        if (!r.where.empty()) std::cout << ",\"where\":" << Json(r.where);
+        std::cout << "}}\n";
         return;
       case Kind::Music:
         if (r.call.what == "LoadFile") {
@@ -311,6 +314,8 @@ int Replay(const cli::Parsed& parsed) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The same font file on every system, so frames can be compared.
+  platform::UseShippedFont();
   return cli::Run("marigold-replay", [&] {
     return Replay(cli::Parse(ReplayCommand(), {argv + 1, argv + argc}));
   });

@@ -5,9 +5,12 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
+#include "platform/TextRaster.h"
 #include "tools/mkdata/MakeData.h"
 
 int main(int argc, char** argv) {
+  // The same font file on every system, so the same data come out.
+  platform::UseShippedFont();
   const cli::Command command{
       "marigold-mkdata",
       "usage: marigold-mkdata OUTDIR [DEMODIR]\n"
