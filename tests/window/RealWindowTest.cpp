@@ -385,7 +385,7 @@ TEST_F(RealWindow, AuthorModeNamesPassageLinesAndReloadsOnF5) {
   ASSERT_GT(first, 0);
   ASSERT_GT(choice, first);
   const fs::path errors = dir / "stderr.txt";
-  game.Start({game_.string(), "--author", dir.string()}, "",
+  game.Start({command_.front(), "--author", dir.string()}, "",
              {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"}, nullptr, errors.string());
   ASSERT_TRUE(FindPicture()) << "the window never showed its picture";
 
@@ -438,7 +438,7 @@ TEST_F(RealWindow, StartupErrorBoxShowsTextAndReturnClosesIt) {
   fs::copy(demo_ / "dat", data / "dat");
   fs::remove(data / "dat" / "font.bmp");
   const std::string errors = shotFile_ + "-stderr";
-  game.Start({"sh", "-c", "exec '" + game_.string() + "' 2>'" + errors + "'"}, data.string(),
+  game.Start({"sh", "-c", "exec '" + command_.front() + "' 2>'" + errors + "'"}, data.string(),
              {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy", "LC_ALL=C.UTF-8"});
 
   // The box is the only thing on the black screen.

@@ -42,7 +42,7 @@ Walk TraceDemo(int heat, std::vector<int> choices) {
   Walk walk;
   walk.result =
       mgdat::Trace(PackedDemo(), options, out, [](const std::string& name, std::string& bytes) {
-        return platform::ReadWholeFile(name, bytes);
+        return platform::ReadGameFile(name.starts_with('/') ? "/" : ".", name, bytes);
       });
   walk.output = out.str();
   return walk;
