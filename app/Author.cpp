@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
-#include <sstream>
 
 #include "app/GaleForm.h"
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"
+#include "platform/Files.h"
 #include "tools/marigold-dat/DatFile.h"
 
 namespace {
@@ -17,12 +17,11 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) throw std::runtime_error("cannot read " + path.string());
-  return bytes.str();
+  std::string bytes;
+  if (!platform::ReadNativeFile(path.string(), bytes)) {
+    throw std::runtime_error("cannot read " + path.string());
+  }
+  return bytes;
 }
 
 // Writes beside the file and renames over it: a failed write leaves the old one.
