@@ -4,8 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "platform/Files.h"
 #include "gfx/Painter.h"
+#include "platform/Files.h"
 #include "platform/ImageFile.h"
 #include "platform/Platform.h"
 #include "platform/TextRaster.h"

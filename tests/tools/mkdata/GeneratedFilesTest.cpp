@@ -10,8 +10,8 @@
 
 #include "gfx/GaleBmp.h"
 #include "platform/Encoding.h"
-#include "platform/headless/HeadlessPlatform.h"
 #include "platform/MidiCheck.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "script/MyCrypt.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/mkdata/MakeData.h"
