@@ -56,11 +56,12 @@ constexpr std::array<std::pair<story::Id, TCommandHandler>, story::kCommandCount
     {story::Id::StopTimer, CmdStopTimer},
 }};
 
+// A missing row leaves a value-initialised pair behind, whose id is out of
+// order. (Handlers are not compared with null here: under the sanitizers GCC
+// cannot fold that comparison in a constant expression.)
 constexpr bool HandlersPaired() {
   for (std::size_t i = 0; i < kHandlers.size(); ++i) {
-    if (kHandlers[i].first != story::kCommands[i].id || kHandlers[i].second == nullptr) {
-      return false;
-    }
+    if (kHandlers[i].first != story::kCommands[i].id) return false;
   }
   return true;
 }
