@@ -425,7 +425,7 @@ TEST_F(RealWindow, AuthorModeNamesPassageLinesAndReloadsOnF5) {
   EXPECT_GT(inkRightOfOldLine(Grab()), 60) << "the edited passage is not on the screen";
 
   kill(game.Pid(), SIGTERM);
-  EXPECT_EQ(game.Wait(10s), 0);
+  EXPECT_EQ(game.Wait(10s), 0) << Slurp(errors);
   fs::remove_all(dir);
 }
 
