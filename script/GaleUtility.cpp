@@ -4,28 +4,14 @@
 
 #include "platform/Encoding.h"
 
-bool IsLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-bool IsTrailByte(unsigned char byte) {
-  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
-}
-
-std::size_t CharLength(const std::string& text, std::size_t pos) {
-  if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) &&
-      IsTrailByte(static_cast<unsigned char>(text[pos + 1]))) {
-    return 2;
-  }
-  return 1;
-}
-
 std::size_t FindText(const std::string& text, const std::string& pattern, std::size_t from) {
   if (from > text.size()) return std::string::npos;
   if (pattern.empty()) return from;
   const std::size_t n = pattern.size();
+  const char head = pattern[0];
   for (std::size_t i = from; i + n <= text.size(); i += CharLength(text, i)) {
-    if (text.compare(i, n, pattern) != 0) continue;
+    // The first byte alone rules out almost every position, without a call.
+    if (text[i] != head || text.compare(i, n, pattern) != 0) continue;
     // The match must not end inside a character either (a pattern that ends
     // in a lead byte would otherwise take the next byte's first half).
     std::size_t j = i;
