@@ -86,6 +86,17 @@ bool IsLabel(const std::string& text, int position) {
 
 std::string StoredEntry(const std::string& line) {
   std::string cut = CutComment(line);
+  // Only a line whose first word starts with "@" can be a label: find that
+  // character past the leading blanks before normalising anything.
+  std::size_t i = 0;
+  while (i < cut.size()) {
+    const std::size_t len = CharLength(cut, i);
+    const bool blank = len == 2 ? cut[i] == '\x81' && cut[i + 1] == '\x40'
+                                : static_cast<unsigned char>(cut[i]) <= 0x20;
+    if (!blank) break;
+    i += len;
+  }
+  if (i == cut.size() || cut[i] != '@' || CharLength(cut, i) != 1) return cut;
   TWordList words = NormaliseWords(cut);
   if (IsLabel(words.front(), 1)) return std::move(words.front());
   return cut;

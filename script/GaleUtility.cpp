@@ -1,5 +1,6 @@
 #include "script/GaleUtility.h"
 
+#include <cstring>
 #include <limits>
 
 #include "platform/Encoding.h"
@@ -70,23 +71,23 @@ bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 std::vector<std::string> ReadLines(const std::string& bytes) {
+  // Whole lines at a time (memchr), not byte by byte: story files are read
+  // at every start and every load of the script.
   std::vector<std::string> lines;
-  std::string line;
-  bool open = false;  // bytes have been read since the last line break
-  for (const char c : bytes) {
-    if (c == '\x1A') break;
-    if (c == '\n') {
-      lines.push_back(std::move(line));
-      line.clear();
-      open = false;
-      continue;
-    }
-    open = true;
-    // A CR before LF belongs to the break; a lone CR is dropped. Either way it
-    // is not part of the line.
-    if (c != '\r') line += c;
+  const char* const data = bytes.data();
+  const void* eof = std::memchr(data, '\x1A', bytes.size());
+  const std::size_t end = eof ? static_cast<std::size_t>(static_cast<const char*>(eof) - data)
+                              : bytes.size();
+  for (std::size_t start = 0; start < end;) {
+    const void* lf = std::memchr(data + start, '\n', end - start);
+    const std::size_t stop =
+        lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data) : end;
+    std::string& line = lines.emplace_back(bytes, start, stop - start);
+    // A CR before LF belongs to the break; a lone CR is dropped. Either way
+    // it is not part of the line.
+    if (std::memchr(line.data(), '\r', line.size()) != nullptr) std::erase(line, '\r');
+    start = stop + 1;
   }
-  if (open) lines.push_back(std::move(line));
   return lines;
 }
 
