@@ -76,8 +76,8 @@ std::vector<std::string> ReadLines(const std::string& bytes) {
   std::vector<std::string> lines;
   const char* const data = bytes.data();
   const void* eof = std::memchr(data, '\x1A', bytes.size());
-  const std::size_t end = eof ? static_cast<std::size_t>(static_cast<const char*>(eof) - data)
-                              : bytes.size();
+  const std::size_t end =
+      eof ? static_cast<std::size_t>(static_cast<const char*>(eof) - data) : bytes.size();
   for (std::size_t start = 0; start < end;) {
     const void* lf = std::memchr(data + start, '\n', end - start);
     const std::size_t stop =
