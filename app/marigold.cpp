@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     // Without a machine to show a box on, the error ends up on the error
     // stream, one line.
     platform::SdlPlatform machine;
-    TAuthorMode author(std::cerr);
+    TAuthorMode author(std::cerr, "");  // the game folder is the working folder now
     TRunHooks hooks;
     if (parsed.Has("--author")) {
       hooks.Started = [&] { author.Attach(*Application, *FormMain); };
