@@ -137,6 +137,11 @@ int Run(const std::string& program, const std::function<int()>& body) {
   }
 }
 
+int Main(const Command& command, int argc, char** argv,
+         const std::function<int(const Parsed&)>& body) {
+  return Run(command.name, [&] { return body(Parse(command, {argv + 1, argv + argc})); });
+}
+
 std::string Reason(int error) {
   return std::strerror(error);
 }

@@ -25,8 +25,7 @@ int main(int argc, char** argv) {
       {},
       0,
       1};
-  return cli::Run("marigold", [&] {
-    const cli::Parsed parsed = cli::Parse(command, {argv + 1, argv + argc});
+  return cli::Main(command, argc, argv, [&](const cli::Parsed& parsed) {
     if (!parsed.operands.empty()) {
       const std::string& folder = parsed.operands[0];
       cli::RequireFolder(folder);
