@@ -1,4 +1,5 @@
 #include "app/Author.h"
+#include "app/StoryText.h"
 
 #include <exception>
 #include <filesystem>
@@ -11,7 +12,6 @@
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"
 #include "platform/Files.h"
-#include "tools/marigold-dat/DatFile.h"
 
 namespace {
 
@@ -79,10 +79,10 @@ bool TAuthorMode::PackIfNewer(const std::string& text, const std::string& packed
     return true;
   }
   try {
-    ReplaceFile(packedPath, mgdat::PackText(ReadText(textPath)));
+    ReplaceFile(packedPath, storytext::PackText(ReadText(textPath)));
     // As new as its text: the next F5 packs only after the text changes again.
     fs::last_write_time(packedPath, fs::last_write_time(textPath));
-  } catch (const mgdat::PackError& e) {
+  } catch (const storytext::PackError& e) {
     log_ << "marigold: " << text << ":" << e.line() << ":" << e.column() << ": " << e.what()
          << "; nothing reloaded" << std::endl;
     return false;
