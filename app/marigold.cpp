@@ -25,8 +25,7 @@ int main(int argc, char** argv) {
       {},
       0,
       1};
-  return cli::Run("marigold", [&] {
-    const cli::Parsed parsed = cli::Parse(command, {argv + 1, argv + argc});
+  return cli::Main(command, argc, argv, [&](const cli::Parsed& parsed) {
     if (!parsed.operands.empty()) {
       const std::string& folder = parsed.operands[0];
       cli::RequireFolder(folder);
@@ -35,7 +34,7 @@ int main(int argc, char** argv) {
     // Without a machine to show a box on, the error ends up on the error
     // stream, one line.
     platform::SdlPlatform machine;
-    TAuthorMode author(std::cerr);
+    TAuthorMode author(std::cerr, "");  // the game folder is the working folder now
     TRunHooks hooks;
     if (parsed.Has("--author")) {
       hooks.Started = [&] { author.Attach(*Application, *FormMain); };

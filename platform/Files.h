@@ -42,8 +42,12 @@ std::string CannotOpenMessage(const std::string& gameName);
 bool ReadGameFile(const std::string& dataFolder, const std::string& gameName, std::string& bytes);
 
 // Reads the whole file at a native path. Returns false when it cannot be
-// opened or read (a folder included).
-bool ReadNativeFile(const std::string& path, std::string& bytes);
+// opened or read (a folder included); `error`, when given, then holds the
+// errno value saying why.
+bool ReadNativeFile(const std::string& path, std::string& bytes, int* error = nullptr);
+
+// Reads standard input to its end; as ReadNativeFile otherwise.
+bool ReadStandardInput(std::string& bytes, int* error = nullptr);
 
 // Letters folded as Windows folds them when it compares names: ASCII and
 // full-width Latin capitals become small letters. The first takes UTF-8, the

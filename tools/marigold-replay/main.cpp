@@ -316,7 +316,5 @@ int Replay(const cli::Parsed& parsed) {
 int main(int argc, char** argv) {
   // The same font file on every system, so frames can be compared.
   platform::UseShippedFont();
-  return cli::Run("marigold-replay", [&] {
-    return Replay(cli::Parse(ReplayCommand(), {argv + 1, argv + argc}));
-  });
+  return cli::Main(ReplayCommand(), argc, argv, Replay);
 }
