@@ -15,6 +15,7 @@
 #include <iostream>
 
 #include "platform/Console.h"
+#include "platform/Files.h"
 
 namespace cli {
 
@@ -148,33 +149,21 @@ int Run(const std::string& program, const std::function<int()>& body) {
   }
 }
 
+int Main(const Command& command, int argc, char** argv,
+         const std::function<int(const Parsed&)>& body) {
+  return Run(command.name, [&] { return body(Parse(command, platform::Arguments(argc, argv))); });
+}
+
 std::string Reason(int error) {
   return std::strerror(error);
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
-  Fd in;
-  if (path == "-") {
-    in.fd = dup(STDIN_FILENO);
-  } else {
-    in.fd = OpenNative(path, O_RDONLY);
-  }
-  if (in.fd < 0) throw PathError(path.string(), Reason(errno));
-  struct stat info {};
-  if (fstat(in.fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    throw PathError(path.string(), Reason(EISDIR));
-  }
   std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = read(in.fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw PathError(path.string(), Reason(errno));
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
+  int error = 0;
+  const bool read = path == "-" ? platform::ReadStandardInput(bytes, &error)
+                                : platform::ReadNativeFile(path.string(), bytes, &error);
+  if (!read) throw PathError(path.string(), Reason(error));
   return bytes;
 }
 

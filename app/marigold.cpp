@@ -6,7 +6,6 @@
 #include "app/Author.h"
 #include "app/CommandLine.h"
 #include "app/UnitForm.h"
-#include "platform/Console.h"
 #include "platform/Files.h"
 #include "platform/sdl/SdlPlatform.h"
 
@@ -27,8 +26,7 @@ int main(int argc, char** argv) {
       {},
       0,
       1};
-  return cli::Run("marigold", [&] {
-    const cli::Parsed parsed = cli::Parse(command, platform::Arguments(argc, argv));
+  return cli::Main(command, argc, argv, [&](const cli::Parsed& parsed) {
     if (!parsed.operands.empty()) {
       const std::string& folder = parsed.operands[0];
       cli::RequireFolder(platform::NativePath(folder));
@@ -48,7 +46,7 @@ int main(int argc, char** argv) {
     // Without a machine to show a box on, the error ends up on the error
     // stream, one line.
     platform::SdlPlatform machine;
-    TAuthorMode author(std::cerr);
+    TAuthorMode author(std::cerr, "");  // the game folder is the working folder now
     TRunHooks hooks;
     if (parsed.Has("--author")) {
       hooks.Started = [&] { author.Attach(*Application, *FormMain); };

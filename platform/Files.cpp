@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -21,6 +22,27 @@ namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Keeps errno for the caller and reports the failure.
+bool Failed(int* error) {
+  if (error != nullptr) *error = errno != 0 ? errno : EIO;
+  return false;
+}
+
+// Reads an open file to its end. Reading a folder fails here (EISDIR)
+// although opening it succeeded.
+bool ReadToEnd(std::FILE* file, std::string& bytes, int* error) {
+  std::string read;
+  char buffer[1 << 16];
+  for (;;) {
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
+    read.append(buffer, n);
+    if (n < sizeof buffer) break;
+  }
+  if (std::ferror(file)) return Failed(error);
+  bytes = std::move(read);
+  return true;
+}
 
 bool IsCp932Lead(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
@@ -245,23 +267,17 @@ bool ReadGameFile(const std::string& dataFolder, const std::string& gameName, st
   return true;
 }
 
-bool ReadNativeFile(const std::string& path, std::string& bytes) {
+bool ReadNativeFile(const std::string& path, std::string& bytes, int* error) {
   struct Closer {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
   std::unique_ptr<std::FILE, Closer> file(OpenForReading(path));
-  if (!file) return false;
-  std::string read;
-  char buffer[1 << 16];
-  for (;;) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
-    read.append(buffer, n);
-    if (n < sizeof buffer) break;
-  }
-  // Reading a folder fails here (EISDIR) although opening it succeeded.
-  if (std::ferror(file.get())) return false;
-  bytes = std::move(read);
-  return true;
+  if (!file) return Failed(error);
+  return ReadToEnd(file.get(), bytes, error);
+}
+
+bool ReadStandardInput(std::string& bytes, int* error) {
+  return ReadToEnd(stdin, bytes, error);
 }
 
 }  // namespace platform

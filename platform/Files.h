@@ -43,8 +43,12 @@ std::string CannotOpenMessage(const std::string& gameName);
 bool ReadGameFile(const std::string& dataFolder, const std::string& gameName, std::string& bytes);
 
 // Reads the whole file at a native path. Returns false when it cannot be
-// opened or read (a folder included).
-bool ReadNativeFile(const std::string& path, std::string& bytes);
+// opened or read (a folder included); `error`, when given, then holds the
+// errno value saying why.
+bool ReadNativeFile(const std::string& path, std::string& bytes, int* error = nullptr);
+
+// Reads standard input to its end; as ReadNativeFile otherwise.
+bool ReadStandardInput(std::string& bytes, int* error = nullptr);
 
 // The native path of a UTF-8 name: the UTF-16 name on Windows (bytes that
 // are no UTF-8 become U+FFFD, so such a name names no file), the same bytes

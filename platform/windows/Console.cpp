@@ -1,5 +1,5 @@
 // The standard streams and the command line on Windows. Implements
-// platform/Console.h: binary mode for standard output and error, the UTF-8
+// platform/Console.h: binary mode for the standard streams, the UTF-8
 // output code page for a console window, and the words of the UTF-16
 // command line in UTF-8.
 #include "platform/Console.h"
@@ -18,6 +18,7 @@ namespace platform {
 void PrepareConsole() {
   std::fflush(stdout);
   std::fflush(stderr);
+  _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
   SetConsoleOutputCP(CP_UTF8);

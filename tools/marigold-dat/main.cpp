@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/StoryText.h"
 #include "game/StoryCommands.h"
 #include "platform/Console.h"
 #include "platform/Encoding.h"
@@ -32,7 +33,7 @@ int Convert(const cli::Parsed& parsed, bool pack) {
   const std::string input = cli::ReadFile(platform::NativePath(in));
   std::string output;
   try {
-    output = pack ? mgdat::PackText(input) : mgdat::UnpackText(input);
+    output = pack ? storytext::PackText(input) : storytext::UnpackText(input);
   } catch (const std::exception& e) {
     // Nothing is written: OUT keeps what it held.
     throw cli::PathError(in, e.what());

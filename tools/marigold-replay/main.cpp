@@ -322,7 +322,5 @@ int Replay(const cli::Parsed& parsed) {
 int main(int argc, char** argv) {
   // The same font file on every system, so frames can be compared.
   platform::UseShippedFont();
-  return cli::Run("marigold-replay", [&] {
-    return Replay(cli::Parse(ReplayCommand(), platform::Arguments(argc, argv)));
-  });
+  return cli::Main(ReplayCommand(), argc, argv, Replay);
 }

@@ -19,11 +19,16 @@ std::vector<int> Chord(const std::string& pitches) {
   return keys;
 }
 
-void SetUp(MidiTrack& track, int channel, int program, int volume, int pan, int reverb) {
+// A new track for one instrument: its channel's program (none on the drum
+// channel 9), volume, pan and reverb set at the start.
+MidiTrack& AddVoice(MidiSong& song, const std::string& name, int channel, int program, int volume,
+                    int pan, int reverb) {
+  MidiTrack& track = song.AddTrack(name);
   if (channel != 9) track.Program(channel, 0, program);
   track.Controller(channel, 0, 7, volume);
   track.Controller(channel, 0, 10, pan);
   track.Controller(channel, 0, 91, reverb);
+  return track;
 }
 
 // One bar of broken chord in eighths: pattern picks chord tones by index.
@@ -48,12 +53,9 @@ MusicPiece FlareMorning() {
   const int bpm = 84;
   const int bars = 12;
   MidiSong song(kDivision, bpm, 4);
-  MidiTrack& koto = song.AddTrack("koto");
-  MidiTrack& flute = song.AddTrack("shakuhachi");
-  MidiTrack& strings = song.AddTrack("strings");
-  SetUp(koto, 0, 107, 100, 44, 50);
-  SetUp(flute, 1, 77, 96, 76, 70);
-  SetUp(strings, 2, 49, 70, 64, 90);
+  MidiTrack& koto = AddVoice(song, "koto", 0, 107, 100, 44, 50);
+  MidiTrack& flute = AddVoice(song, "shakuhachi", 1, 77, 96, 76, 70);
+  MidiTrack& strings = AddVoice(song, "strings", 2, 49, 70, 64, 90);
 
   const char* chords[bars] = {"D3 A3 D4 F4",   "D3 A3 D4 F4", "D3 A3 D4 F4",   "C3 G3 C4 E4",
                               "Bb2 F3 Bb3 D4", "C3 G3 C4 E4", "D3 A3 D4 F4",   "F2 C3 F3 A3",
@@ -88,14 +90,10 @@ MusicPiece Garden() {
   const int bpm = 96;
   const int bars = 16;
   MidiSong song(kDivision, bpm, 4);
-  MidiTrack& harp = song.AddTrack("harp");
-  MidiTrack& flute = song.AddTrack("flute");
-  MidiTrack& pad = song.AddTrack("pad");
-  MidiTrack& bass = song.AddTrack("bass");
-  SetUp(harp, 0, 46, 96, 40, 60);
-  SetUp(flute, 1, 73, 100, 80, 70);
-  SetUp(pad, 2, 89, 60, 64, 90);
-  SetUp(bass, 3, 32, 90, 64, 30);
+  MidiTrack& harp = AddVoice(song, "harp", 0, 46, 96, 40, 60);
+  MidiTrack& flute = AddVoice(song, "flute", 1, 73, 100, 80, 70);
+  MidiTrack& pad = AddVoice(song, "pad", 2, 89, 60, 64, 90);
+  MidiTrack& bass = AddVoice(song, "bass", 3, 32, 90, 64, 30);
 
   const char* chords[bars] = {"G2 D3 G3 B3", "E2 B2 E3 G3",  "C3 G3 C4 E4",  "D3 A3 D4 F#4",
                               "G2 D3 G3 B3", "E2 B2 E3 G3",  "A2 E3 A3 C4",  "D3 A3 D4 F#4",
@@ -126,16 +124,11 @@ MusicPiece Ember() {
   const int bpm = 138;
   const int bars = 16;
   MidiSong song(kDivision, bpm, 4);
-  MidiTrack& strings = song.AddTrack("strings");
-  MidiTrack& taiko = song.AddTrack("taiko");
-  MidiTrack& flute = song.AddTrack("shakuhachi");
-  MidiTrack& cello = song.AddTrack("cello");
-  MidiTrack& drums = song.AddTrack("drums");
-  SetUp(strings, 0, 48, 92, 50, 40);
-  SetUp(taiko, 1, 116, 110, 64, 40);
-  SetUp(flute, 2, 77, 96, 84, 80);
-  SetUp(cello, 3, 42, 80, 64, 50);
-  SetUp(drums, 9, 0, 80, 64, 30);
+  MidiTrack& strings = AddVoice(song, "strings", 0, 48, 92, 50, 40);
+  MidiTrack& taiko = AddVoice(song, "taiko", 1, 116, 110, 64, 40);
+  MidiTrack& flute = AddVoice(song, "shakuhachi", 2, 77, 96, 84, 80);
+  MidiTrack& cello = AddVoice(song, "cello", 3, 42, 80, 64, 50);
+  MidiTrack& drums = AddVoice(song, "drums", 9, 0, 80, 64, 30);
 
   const char* roots[bars] = {"E3", "E3", "E3", "E3", "E3", "E3", "E3", "E3",
                              "F3", "F3", "F3", "F3", "E3", "E3", "E3", "E3"};
