@@ -1,5 +1,4 @@
 #include "app/Author.h"
-#include "app/StoryText.h"
 
 #include <exception>
 #include <filesystem>
@@ -8,6 +7,7 @@
 #include <utility>
 
 #include "app/GaleForm.h"
+#include "app/StoryText.h"
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"

@@ -1,5 +1,4 @@
 #include "tools/mkdata/MakeData.h"
-#include "app/StoryText.h"
 
 #include <filesystem>
 #include <set>
@@ -7,6 +6,7 @@
 #include <system_error>
 
 #include "app/CommandLine.h"
+#include "app/StoryText.h"
 #include "game/BaseFiles.h"
 #include "tools/imagewrite/ImageWrite.h"
 #include "tools/mkdata/Music.h"
