@@ -4,13 +4,14 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <utility>
 
 #include "app/GaleForm.h"
+#include "app/StoryText.h"
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"
 #include "platform/Files.h"
-#include "tools/marigold-dat/DatFile.h"
 
 namespace {
 
@@ -43,7 +44,8 @@ void ReplaceFile(const fs::path& path, const std::string& bytes) {
 
 }  // namespace
 
-TAuthorMode::TAuthorMode(std::ostream& log) : log_(log) {}
+TAuthorMode::TAuthorMode(std::ostream& log, std::string gameFolder)
+    : log_(log), gameFolder_(std::move(gameFolder)) {}
 
 void TAuthorMode::Attach(TApplication& app, TFormMain& form) {
   app_ = &app;
@@ -68,16 +70,19 @@ void TAuthorMode::ShowCaption(const std::string& label) {
 }
 
 bool TAuthorMode::PackIfNewer(const std::string& text, const std::string& packed) {
+  const fs::path textPath = fs::path(gameFolder_) / text;
+  const fs::path packedPath = fs::path(gameFolder_) / packed;
   std::error_code ec;
-  if (!fs::exists(text, ec)) return true;  // the packed file is the only source
-  if (fs::exists(packed, ec) && fs::last_write_time(text, ec) <= fs::last_write_time(packed, ec)) {
+  if (!fs::exists(textPath, ec)) return true;  // the packed file is the only source
+  if (fs::exists(packedPath, ec) &&
+      fs::last_write_time(textPath, ec) <= fs::last_write_time(packedPath, ec)) {
     return true;
   }
   try {
-    ReplaceFile(packed, mgdat::PackText(ReadText(text)));
+    ReplaceFile(packedPath, storytext::PackText(ReadText(textPath)));
     // As new as its text: the next F5 packs only after the text changes again.
-    fs::last_write_time(packed, fs::last_write_time(text));
-  } catch (const mgdat::PackError& e) {
+    fs::last_write_time(packedPath, fs::last_write_time(textPath));
+  } catch (const storytext::PackError& e) {
     log_ << "marigold: " << text << ":" << e.line() << ":" << e.column() << ": " << e.what()
          << "; nothing reloaded" << std::endl;
     return false;

@@ -12,8 +12,9 @@ class TApplication;
 
 class TAuthorMode {
  public:
-  // Reports go to `log`. The game folder is the working folder.
-  explicit TAuthorMode(std::ostream& log);
+  // Reports go to `log`; `gameFolder` holds story.txt, saying.txt and dat/
+  // ("" is the working folder). Reports name the files below it.
+  TAuthorMode(std::ostream& log, std::string gameFolder);
 
   // Hooks the mode into a running game: its passages and its keys. (Error
   // boxes reach the error stream in every mode, with their story line.)
@@ -29,12 +30,13 @@ class TAuthorMode {
   bool Reload();
 
  private:
-  // Packs `text` into `packed` when the text exists and is newer; false
-  // (after reporting) when it cannot be packed.
+  // Packs `text` into `packed` (both below the game folder) when the text
+  // exists and is newer; false (after reporting) when it cannot be packed.
   bool PackIfNewer(const std::string& text, const std::string& packed);
   void ShowCaption(const std::string& label);
 
   std::ostream& log_;
+  std::string gameFolder_;
   TApplication* app_ = nullptr;
 };
 

@@ -84,6 +84,11 @@ long long Count(const Command& command, const std::string& option, const std::st
 // starts every message.
 int Run(const std::string& program, const std::function<int()>& body);
 
+// A program's whole main: Run, named after `command`, of `body` on the words
+// after the program's own name parsed by `command`.
+int Main(const Command& command, int argc, char** argv,
+         const std::function<int(const Parsed&)>& body);
+
 // Paths. Each throws PathError with the system's reason.
 std::string ReadFile(const std::filesystem::path& path);                      // "-": standard input
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);  // "-": stdout

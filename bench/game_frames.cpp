@@ -116,6 +116,22 @@ void SetUpStoryFrame(bool sayings) {
   }
 }
 
+// How the frame benchmarks report: microseconds, the aggregates of fifteen runs.
+void Measured(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMicrosecond)->Repetitions(15)->ReportAggregatesOnly(true);
+}
+
+// Times `compose` building Game.FrameSurface once per iteration, then clears
+// the game state the benchmark set up.
+template <typename Compose>
+void TimeFrames(benchmark::State& state, Compose compose) {
+  for (auto _ : state) {
+    compose();
+    benchmark::DoNotOptimize(Game.FrameSurface->Rows[399][0]);
+  }
+  ResetGameState();
+}
+
 // The frame as ComposeFrame builds it, without the copy to the screen.
 void ComposeStoryFrame() {
   Game.BackgroundSurface->DrawOnto(*Game.FrameSurface, 0, 0);
@@ -126,7 +142,7 @@ void ComposeStoryFrame() {
 
 void BM_StoryFrameBusiest(benchmark::State& state) {
   SetUpStoryFrame(state.range(0) != 0);
-  for (auto _ : state) {
+  TimeFrames(state, [] {
     if (Game.SayingActive) {
       // Keep the scroller in the middle of a long row rather than scrolling.
       Game.SayingRows[3] = Kana(25);
@@ -135,16 +151,9 @@ void BM_StoryFrameBusiest(benchmark::State& state) {
       Game.SayingCharPos = 0;
     }
     ComposeStoryFrame();
-    benchmark::DoNotOptimize(Game.FrameSurface->Rows[399][0]);
-  }
-  ResetGameState();
+  });
 }
-BENCHMARK(BM_StoryFrameBusiest)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(15)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_StoryFrameBusiest)->Arg(0)->Arg(1)->Apply(Measured);
 
 void BM_TitleFrame(benchmark::State& state) {
   ResetGameState();
@@ -154,19 +163,12 @@ void BM_TitleFrame(benchmark::State& state) {
   Game.BackgroundSurface = Solid(600, 400, FillColor);
   PaintBackground(*Game.BackgroundSurface, state.range(0) != 0);
   MakeGlyphsAndSandClock();
-  for (auto _ : state) {
+  TimeFrames(state, [] {
     Game.BackgroundSurface->DrawOnto(*Game.FrameSurface, 0, 0);
     TitlePainter();
-    benchmark::DoNotOptimize(Game.FrameSurface->Rows[399][0]);
-  }
-  ResetGameState();
+  });
 }
-BENCHMARK(BM_TitleFrame)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(15)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_TitleFrame)->Arg(0)->Arg(1)->Apply(Measured);
 
 void BM_TitleShimmerOnly(benchmark::State& state) {
   ResetGameState();
@@ -178,10 +180,7 @@ void BM_TitleShimmerOnly(benchmark::State& state) {
     benchmark::DoNotOptimize(frame->Rows[1][0]);
   }
 }
-BENCHMARK(BM_TitleShimmerOnly)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(15)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_TitleShimmerOnly)->Apply(Measured);
 
 void BM_RandomCalls(benchmark::State& state) {
   Game.Random.Seed(4);
@@ -205,9 +204,6 @@ void BM_FrameMemcpy(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 720000);
 }
-BENCHMARK(BM_FrameMemcpy)
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(15)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_FrameMemcpy)->Apply(Measured);
 
 }  // namespace

@@ -1,13 +1,17 @@
 // Any bytes as a JPEG file. Files whose frame header asks for more than
-// kPixels pixels are passed over: decoding is the same work at any size, and
-// a few hundred bytes can ask for a hundred million pixels, which would take
-// most of the fuzzer's time.
+// kPixels pixels are passed over: every path of the decoder (baseline,
+// progressive and arithmetic scans, restarts, subsampling, CMYK) is reached
+// by pictures of a few dozen blocks, a larger picture only adds rows, and a
+// few hundred bytes can ask for millions of pixels whose output buffer (its
+// pages mapped fresh each time) would take most of the fuzzer's time.
 #include "fuzz/FuzzSupport.h"
 #include "platform/ImageFile.h"
 
 namespace {
 
-constexpr long long kPixels = 1 << 20;
+// 32768 pixels: the picture's buffer stays within the sanitizer allocator's
+// reused size classes.
+constexpr long long kPixels = 1 << 15;
 
 // Whether a start-of-frame marker (0xFFC0..0xFFCF but for C4, C8 and CC)
 // anywhere in the bytes declares more than kPixels.

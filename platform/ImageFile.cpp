@@ -196,11 +196,15 @@ int DecodeJpegInto(JpegJob* job, const unsigned char* data, unsigned long size) 
   const int height = static_cast<int>(job->info.output_height);
   job->picture.width = width;
   job->picture.height = height;
-  job->picture.bgr.assign(static_cast<std::size_t>(width) * height * 3, 0);
+  // Rows are added as they are decoded: a file that fails early costs the
+  // rows it reached, not a cleared picture of the size it declares.
+  const std::size_t stride = static_cast<std::size_t>(width) * 3;
+  job->picture.bgr.reserve(stride * height);
   if (cmyk) job->cmykRow.assign(static_cast<std::size_t>(width) * 4, 0);
   while (job->info.output_scanline < job->info.output_height) {
-    std::uint8_t* row =
-        job->picture.bgr.data() + static_cast<std::size_t>(job->info.output_scanline) * width * 3;
+    const std::size_t at = static_cast<std::size_t>(job->info.output_scanline) * stride;
+    job->picture.bgr.resize(at + stride);
+    std::uint8_t* row = job->picture.bgr.data() + at;
     JSAMPROW target = cmyk ? job->cmykRow.data() : row;
     if (jpeg_read_scanlines(&job->info, &target, 1) != 1) break;
     if (cmyk) {
@@ -214,6 +218,7 @@ int DecodeJpegInto(JpegJob* job, const unsigned char* data, unsigned long size) 
       }
     }
   }
+  job->picture.bgr.resize(stride * height);  // rows the library never gave stay black
   jpeg_finish_decompress(&job->info);
   jpeg_destroy_decompress(&job->info);
   return 0;

@@ -27,24 +27,51 @@ void StoreEntry(TScriptUnit& page, std::string entry, const std::string& path) {
 }  // namespace
 
 TWordList NormaliseWords(const std::string& text) {
-  std::string work = ReplaceText(text, "\x81\x40", " ");
-  for (char& c : work) {
-    if (c == '\t') c = ' ';
-  }
-  // Folding every run of spaces to one space is what repeated non-overlapping
-  // replacement of two spaces by one ends with.
+  // One pass: full-width spaces and tabs become spaces and every run of
+  // spaces folds to one (what repeated replacement of two spaces by one ends
+  // with). A space byte never stands second in a two-byte character, so the
+  // folded text splits at its space bytes.
   std::string folded;
-  folded.reserve(work.size());
-  for (const char c : work) {
-    if (c == ' ' && !folded.empty() && folded.back() == ' ') continue;
-    folded += c;
+  folded.reserve(text.size());
+  const std::size_t n = text.size();
+  auto blank = [&folded] {
+    if (folded.empty() || folded.back() != ' ') folded += ' ';
+  };
+  for (std::size_t i = 0; i < n;) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == ' ' || c == '\t') {
+      blank();
+      ++i;
+    } else if (CharLength(text, i) == 2) {
+      if (c == 0x81 && text[i + 1] == '\x40') {
+        blank();
+      } else {
+        folded.append(text, i, 2);
+      }
+      i += 2;
+    } else {
+      // A run of single-byte characters other than blanks, copied at once.
+      std::size_t end = i + 1;
+      while (end < n && text[end] != ' ' && text[end] != '\t' &&
+             !IsLeadByte(static_cast<unsigned char>(text[end]))) {
+        ++end;
+      }
+      folded.append(text, i, end - i);
+      i = end;
+    }
   }
   std::size_t first = 0;
   std::size_t last = folded.size();
   while (first < last && static_cast<unsigned char>(folded[first]) <= 0x20) ++first;
   while (last > first && static_cast<unsigned char>(folded[last - 1]) <= 0x20) --last;
   TWordList words;
-  SplitBy(folded.substr(first, last - first), " ", words);
+  for (std::size_t start = first;;) {
+    std::size_t end = folded.find(' ', start);
+    if (end == std::string::npos || end > last) end = last;
+    words.emplace_back(folded, start, end - start);
+    if (end == last) break;
+    start = end + 1;
+  }
   return words;
 }
 
@@ -59,6 +86,17 @@ bool IsLabel(const std::string& text, int position) {
 
 std::string StoredEntry(const std::string& line) {
   std::string cut = CutComment(line);
+  // Only a line whose first word starts with "@" can be a label: find that
+  // character past the leading blanks before normalising anything.
+  std::size_t i = 0;
+  while (i < cut.size()) {
+    const std::size_t len = CharLength(cut, i);
+    const bool blank = len == 2 ? cut[i] == '\x81' && cut[i + 1] == '\x40'
+                                : static_cast<unsigned char>(cut[i]) <= 0x20;
+    if (!blank) break;
+    i += len;
+  }
+  if (i == cut.size() || cut[i] != '@' || CharLength(cut, i) != 1) return cut;
   TWordList words = NormaliseWords(cut);
   if (IsLabel(words.front(), 1)) return std::move(words.front());
   return cut;

@@ -1,31 +1,18 @@
 #include "script/GaleUtility.h"
 
+#include <cstring>
 #include <limits>
 
 #include "platform/Encoding.h"
-
-bool IsLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-bool IsTrailByte(unsigned char byte) {
-  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
-}
-
-std::size_t CharLength(const std::string& text, std::size_t pos) {
-  if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) &&
-      IsTrailByte(static_cast<unsigned char>(text[pos + 1]))) {
-    return 2;
-  }
-  return 1;
-}
 
 std::size_t FindText(const std::string& text, const std::string& pattern, std::size_t from) {
   if (from > text.size()) return std::string::npos;
   if (pattern.empty()) return from;
   const std::size_t n = pattern.size();
+  const char head = pattern[0];
   for (std::size_t i = from; i + n <= text.size(); i += CharLength(text, i)) {
-    if (text.compare(i, n, pattern) != 0) continue;
+    // The first byte alone rules out almost every position, without a call.
+    if (text[i] != head || text.compare(i, n, pattern) != 0) continue;
     // The match must not end inside a character either (a pattern that ends
     // in a lead byte would otherwise take the next byte's first half).
     std::size_t j = i;
@@ -84,23 +71,23 @@ bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 std::vector<std::string> ReadLines(const std::string& bytes) {
+  // Whole lines at a time (memchr), not byte by byte: story files are read
+  // at every start and every load of the script.
   std::vector<std::string> lines;
-  std::string line;
-  bool open = false;  // bytes have been read since the last line break
-  for (const char c : bytes) {
-    if (c == '\x1A') break;
-    if (c == '\n') {
-      lines.push_back(std::move(line));
-      line.clear();
-      open = false;
-      continue;
-    }
-    open = true;
-    // A CR before LF belongs to the break; a lone CR is dropped. Either way it
-    // is not part of the line.
-    if (c != '\r') line += c;
+  const char* const data = bytes.data();
+  const void* eof = std::memchr(data, '\x1A', bytes.size());
+  const std::size_t end =
+      eof ? static_cast<std::size_t>(static_cast<const char*>(eof) - data) : bytes.size();
+  for (std::size_t start = 0; start < end;) {
+    const void* lf = std::memchr(data + start, '\n', end - start);
+    const std::size_t stop =
+        lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data) : end;
+    std::string& line = lines.emplace_back(bytes, start, stop - start);
+    // A CR before LF belongs to the break; a lone CR is dropped. Either way
+    // it is not part of the line.
+    if (std::memchr(line.data(), '\r', line.size()) != nullptr) std::erase(line, '\r');
+    start = stop + 1;
   }
-  if (open) lines.push_back(std::move(line));
   return lines;
 }
 

@@ -17,14 +17,24 @@
 #include <vector>
 
 // True for the bytes that begin a two-byte CP932 character.
-bool IsLeadByte(unsigned char byte);
+inline bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 // True for the bytes that may stand second in a two-byte CP932 character.
-bool IsTrailByte(unsigned char byte);
+inline bool IsTrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
 
 // Length in bytes (1 or 2) of the character that starts at `pos` of `text`.
-// `pos` must be below text.size().
-std::size_t CharLength(const std::string& text, std::size_t pos);
+// `pos` must be below text.size(). Inline: every character-aware scan calls
+// it once a character.
+inline std::size_t CharLength(const std::string& text, std::size_t pos) {
+  return pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) &&
+                 IsTrailByte(static_cast<unsigned char>(text[pos + 1]))
+             ? 2
+             : 1;
+}
 
 // Character-aware search: the byte offset of the first occurrence of `pattern`
 // at or after `from` that starts and ends on character boundaries, or npos.

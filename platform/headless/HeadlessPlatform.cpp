@@ -62,7 +62,7 @@ void HeadlessPlatform::Release() {
 }
 
 bool HeadlessPlatform::HasPending() const {
-  return !posted_.empty() || !input_.empty() || quitPending_ ||
+  return order_.Pending() || !input_.empty() ||
          (!scheduled_.empty() && scheduled_.front().at <= now_);
 }
 
@@ -157,30 +157,17 @@ void HeadlessPlatform::Present(const std::uint8_t* pixels, int width, int height
 }
 
 void HeadlessPlatform::PostUserMessage(int message) {
-  posted_.push_back(message);
+  order_.Post(message);
 }
 
 bool HeadlessPlatform::PollEvent(Event& event) {
-  if (!posted_.empty()) {
-    event = Event{};
-    event.kind = Event::Kind::User;
-    event.message = posted_.front();
-    posted_.pop_front();
-    return true;
-  }
-  Release();
-  if (!input_.empty()) {
-    event = input_.front();
+  return order_.Take(event, [this](Event& input) {
+    Release();
+    if (input_.empty()) return false;
+    input = input_.front();
     input_.pop_front();
     return true;
-  }
-  if (quitPending_) {
-    quitPending_ = false;
-    event = Event{};
-    event.kind = Event::Kind::Quit;
-    return true;
-  }
-  return false;
+  });
 }
 
 void HeadlessPlatform::WaitEvent(int timeoutMs) {

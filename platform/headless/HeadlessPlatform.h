@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/EventOrder.h"
 #include "platform/Platform.h"
 #include "platform/TextRaster.h"
 #include "platform/headless/RecordingAudio.h"
@@ -109,7 +110,7 @@ class HeadlessPlatform : public Platform {
   bool WindowShown() const override { return shown_; }
   void Present(const std::uint8_t* pixels, int width, int height, int stride) override;
   void PostUserMessage(int message) override;
-  void PostQuit() override { quitPending_ = true; }
+  void PostQuit() override { order_.PostQuit(); }
   bool PollEvent(Event& event) override;
   void WaitEvent(int timeoutMs) override;
   void Beep() override;
@@ -131,10 +132,9 @@ class HeadlessPlatform : public Platform {
   std::map<std::string, std::string> files_;
   std::string dataFolder_ = ".";
   TextRaster text_;
-  std::deque<int> posted_;
+  EventOrder order_;
   std::deque<Event> input_;
   std::vector<Timed> scheduled_;  // sorted by time, stable
-  bool quitPending_ = false;
   int waitCalls_ = 0;
   int blockedForever_ = 0;
   int clockReads_ = 0;

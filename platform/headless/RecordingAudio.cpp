@@ -1,6 +1,6 @@
 // Audio outputs for the headless machine.
 // Implements: every MusicOut and SoundOut call remembered in order with its
-//   arguments, and handed to an observer as it happens.
+//   arguments in one kind of log, and handed to an observer as it happens.
 // Not here: any sound.
 #include "platform/headless/RecordingAudio.h"
 
@@ -21,7 +21,7 @@ std::string ToString(const AudioCall& call) {
          std::to_string(call.c) + ")";
 }
 
-void RecordingMusicOut::Record(AudioCall call) {
+void AudioCallLog::Record(AudioCall call) {
   if (!keep) {
     if (onCall) onCall(call);
     return;
@@ -58,15 +58,6 @@ void RecordingMusicOut::Free() {
   playing = false;
   looping = false;
   Record({"Free", "", 0, 0, 0});
-}
-
-void RecordingSoundOut::Record(AudioCall call) {
-  if (!keep) {
-    if (onCall) onCall(call);
-    return;
-  }
-  calls.push_back(std::move(call));
-  if (onCall) onCall(calls.back());
 }
 
 void RecordingSoundOut::Play(const std::string& path, bool loop) {

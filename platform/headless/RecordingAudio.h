@@ -29,7 +29,20 @@ struct AudioCall {
 // "LoadFile(dat\x.mid, 1)", "Play(7, 0, 0)", "Stop()": for logs and test output.
 std::string ToString(const AudioCall& call);
 
-class RecordingMusicOut : public MusicOut {
+// The log both recording outputs keep: every call in order, and an observer
+// told of each as it happens.
+class AudioCallLog {
+ public:
+  std::vector<AudioCall> calls;
+  std::function<void(const AudioCall&)> onCall;  // called after each record, if set
+  bool keep = true;                              // false: calls only go to onCall
+
+ protected:
+  // Logs one call (unless `keep` is off) and tells the observer.
+  void Record(AudioCall call);
+};
+
+class RecordingMusicOut : public MusicOut, public AudioCallLog {
  public:
   void SetDevice(int device, int flags) override;
   void LoadFile(const std::string& path, int flags) override;
@@ -37,36 +50,22 @@ class RecordingMusicOut : public MusicOut {
   void Stop() override;
   void Free() override;
 
-  std::vector<AudioCall> calls;
-  std::function<void(const AudioCall&)> onCall;  // called after each record, if set
-  bool keep = true;                              // false: calls only go to onCall
-
   // What a listener would hear now, followed from the calls: the loaded file
   // (CP932 game name), whether a piece was started and not stopped since,
   // and whether it repeats (option 7).
   std::string loaded;
   bool playing = false;
   bool looping = false;
-
- private:
-  void Record(AudioCall call);
 };
 
-class RecordingSoundOut : public SoundOut {
+class RecordingSoundOut : public SoundOut, public AudioCallLog {
  public:
   void Play(const std::string& path, bool loop) override;
   void Purge() override;
 
-  std::vector<AudioCall> calls;
-  std::function<void(const AudioCall&)> onCall;  // called after each record, if set
-  bool keep = true;                              // false: calls only go to onCall
-
   // The sound last started and not purged since (empty: none), and whether it repeats.
   std::string current;
   bool looping = false;
-
- private:
-  void Record(AudioCall call);
 };
 
 }  // namespace platform

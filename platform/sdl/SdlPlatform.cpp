@@ -17,10 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <stdexcept>
 #include <vector>
 
+#include "platform/EventOrder.h"
 #include "platform/Files.h"
 #include "platform/PixelConvert.h"
 #include "platform/TextRaster.h"
@@ -100,8 +100,7 @@ struct SdlPlatform::Impl {
   int outerTop = 0;
   int reportedBorderX = 0;  // border widths when the outer size was last asked for
   int reportedBorderY = 0;
-  std::deque<int> posted;
-  bool quitPending = false;
+  EventOrder order;  // posted messages and the quit request around the window's input
   bool boxes = true;
   bool terminating = false;     // the terminate signal came while a box was open
   bool closePending = false;    // ... and the window's close is still to be delivered
@@ -268,6 +267,9 @@ struct SdlPlatform::Impl {
     }
     SDL_UpdateWindowSurface(window);
   }
+
+  // Takes the window's next input from SDL's queue; false when there is none.
+  bool NextInput(Event& event);
 };
 
 SdlPlatform::SdlPlatform() : impl_(std::make_unique<Impl>()) {
@@ -406,37 +408,14 @@ void SdlPlatform::Present(const std::uint8_t* pixels, int width, int height, int
 }
 
 void SdlPlatform::PostUserMessage(int message) {
-  impl_->posted.push_back(message);
+  impl_->order.Post(message);
 }
 
 void SdlPlatform::PostQuit() {
-  impl_->quitPending = true;
+  impl_->order.PostQuit();
 }
 
-bool SdlPlatform::PollEvent(Event& event) {
-  Impl& m = *impl_;
-  if (m.closePending) {
-    // The terminate signal the box took: the window closes as it would have.
-    m.closePending = false;
-    event = Event{};
-    event.kind = Event::Kind::Close;
-    return true;
-  }
-  if (m.releasePending) {
-    m.releasePending = false;
-    event = Event{};
-    event.kind = Event::Kind::MouseUp;
-    event.x = m.lastX;
-    event.y = m.lastY;
-    return true;
-  }
-  if (!m.posted.empty()) {
-    event = Event{};
-    event.kind = Event::Kind::User;
-    event.message = m.posted.front();
-    m.posted.pop_front();
-    return true;
-  }
+bool SdlPlatform::Impl::NextInput(Event& event) {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     event = Event{};
@@ -455,18 +434,18 @@ bool SdlPlatform::PollEvent(Event& event) {
         bool down = e.type == SDL_MOUSEBUTTONDOWN;
         if (event.button == MouseButton::Left) {
           SDL_CaptureMouse(down ? SDL_TRUE : SDL_FALSE);
-          m.leftDown = down;
+          leftDown = down;
         }
-        m.lastX = e.button.x;
-        m.lastY = e.button.y;
+        lastX = e.button.x;
+        lastY = e.button.y;
         event.kind = down ? Event::Kind::MouseDown : Event::Kind::MouseUp;
         event.x = e.button.x;
         event.y = e.button.y;
         return true;
       }
       case SDL_MOUSEMOTION:
-        m.lastX = e.motion.x;
-        m.lastY = e.motion.y;
+        lastX = e.motion.x;
+        lastY = e.motion.y;
         event.kind = Event::Kind::MouseMove;
         event.x = e.motion.x;
         event.y = e.motion.y;
@@ -489,7 +468,7 @@ bool SdlPlatform::PollEvent(Event& event) {
           case SDL_WINDOWEVENT_SHOWN:
           case SDL_WINDOWEVENT_RESTORED:
           case SDL_WINDOWEVENT_SIZE_CHANGED:
-            m.Redraw();
+            Redraw();
             break;
           default:
             break;
@@ -499,18 +478,32 @@ bool SdlPlatform::PollEvent(Event& event) {
         continue;
     }
   }
-  if (m.quitPending) {
-    m.quitPending = false;
+  return false;
+}
+
+bool SdlPlatform::PollEvent(Event& event) {
+  Impl& m = *impl_;
+  if (m.closePending) {
+    // The terminate signal the box took: the window closes as it would have.
+    m.closePending = false;
     event = Event{};
-    event.kind = Event::Kind::Quit;
+    event.kind = Event::Kind::Close;
     return true;
   }
-  return false;
+  if (m.releasePending) {
+    m.releasePending = false;
+    event = Event{};
+    event.kind = Event::Kind::MouseUp;
+    event.x = m.lastX;
+    event.y = m.lastY;
+    return true;
+  }
+  return m.order.Take(event, [&m](Event& input) { return m.NextInput(input); });
 }
 
 void SdlPlatform::WaitEvent(int timeoutMs) {
   Impl& m = *impl_;
-  if (!m.posted.empty() || m.quitPending || m.closePending || m.releasePending || timeoutMs == 0) {
+  if (m.order.Pending() || m.closePending || m.releasePending || timeoutMs == 0) {
     return;
   }
   if (timeoutMs < 0) {

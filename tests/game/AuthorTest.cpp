@@ -15,22 +15,17 @@ namespace fs = std::filesystem;
 
 class AuthorTest : public GameTest {
  protected:
-  // Author mode works in the game folder, as the program does after its chdir.
-  void SetUp() override {
-    GameTest::SetUp();
-    previous_ = fs::current_path();
-    fs::current_path(folder.Path("story.dat").parent_path().parent_path());
+  // The game folder: the one that holds dat/.
+  std::string GameFolder() const {
+    return folder.Path("story.dat").parent_path().parent_path().string();
   }
-  void TearDown() override {
-    fs::current_path(previous_);
-    GameTest::TearDown();
-  }
-  fs::path previous_;
 
+  // Writes a text beside dat/.
   void WriteText(const std::string& name, const std::string& utf8) {
-    std::ofstream(name, std::ios::binary) << utf8;
+    const fs::path path = fs::path(GameFolder()) / name;
+    std::ofstream(path, std::ios::binary) << utf8;
     // Newer than anything packed before, whatever the file system's clock grain.
-    fs::last_write_time(name, fs::file_time_type::clock::now() + std::chrono::seconds(2));
+    fs::last_write_time(path, fs::file_time_type::clock::now() + std::chrono::seconds(2));
   }
 
   // The lines logged since the last call.
@@ -46,7 +41,7 @@ class AuthorTest : public GameTest {
 TEST_F(AuthorTest, PassagesNameTheirLineAndF5PacksAndReloads) {
   WriteStory({"@start", "#stopTimer", "first", "", "@next", "second", "", "#end"});
   Boot();
-  TAuthorMode mode(log);
+  TAuthorMode mode(log, GameFolder());
   mode.Attach(*app, *form);
   StartMain();
   EXPECT_EQ(Logged(), "marigold: dat/story.dat:3: passage\n");
@@ -71,7 +66,7 @@ TEST_F(AuthorTest, PassagesNameTheirLineAndF5PacksAndReloads) {
 TEST_F(AuthorTest, TextThatCannotBePackedReloadsNothing) {
   WriteStory({"@start", "#stopTimer", "first", "", "#end"});
   Boot();
-  TAuthorMode mode(log);
+  TAuthorMode mode(log, GameFolder());
   mode.Attach(*app, *form);
   StartMain();
   Logged();

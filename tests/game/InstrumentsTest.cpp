@@ -31,11 +31,18 @@ TEST(DrawHeatLabel, BoundariesOfTheTable) {
 
 class DrawGaugeTest : public DrawTest {};
 
-// Which glyph shows at each of the three digit places (-1: none).
-std::array<int, 3> DigitPlaces(const TGaleBitmap& frame) {
-  std::array<int, 3> out{};
-  for (int j = 0; j < 3; ++j) out[j] = GlyphAt(frame, 465 + 25 * j + 12, 20);
+// Which glyph shows at each of N places 25 pixels apart, the first from
+// `left`, on row `y` (-1: none).
+template <std::size_t N>
+std::array<int, N> GlyphPlaces(const TGaleBitmap& frame, int left, int y) {
+  std::array<int, N> out{};
+  for (std::size_t j = 0; j < N; ++j) out[j] = GlyphAt(frame, left + 25 * int(j) + 12, y);
   return out;
+}
+
+// The gauge's three digit places.
+std::array<int, 3> DigitPlaces(const TGaleBitmap& frame) {
+  return GlyphPlaces<3>(frame, 465, 20);
 }
 
 TEST_F(DrawGaugeTest, DigitsLeaveOutLeadingZerosOnly) {
@@ -147,10 +154,9 @@ TEST_F(DrawGaugeTest, BlackWritingTakesTheHeatAsRed) {
 
 class DrawClockTest : public DrawTest {};
 
+// The clock's seven places.
 std::array<int, 7> ClockPlaces(const TGaleBitmap& frame) {
-  std::array<int, 7> out{};
-  for (int j = 0; j < 7; ++j) out[j] = GlyphAt(frame, 425 + 25 * j + 12, 385);
-  return out;
+  return GlyphPlaces<7>(frame, 425, 385);
 }
 
 TEST_F(DrawClockTest, GlyphSequenceOfTheCountdown) {

@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include "app/StoryText.h"
 #include "tests/proof/ProofSupport.h"
-#include "tools/marigold-dat/DatFile.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ std::string RandomInput(std::uint32_t seed, std::int64_t ticks) {
 std::string EndlessStory() {
   std::string text = proof::ReadAll(std::filesystem::path(MARIGOLD_SOURCE_DIR) / "demo/story.txt");
   text = std::regex_replace(text, std::regex("^#end\\b", std::regex::multiline), "#goto @start");
-  return mgdat::PackText(text);
+  return storytext::PackText(text);
 }
 
 struct RunResult {

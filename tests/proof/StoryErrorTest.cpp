@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/StoryText.h"
 #include "tests/proof/ProofSupport.h"
-#include "tools/marigold-dat/DatFile.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ TEST(StoryErrors, NameTheirLineThroughTheReplay) {
     const auto data = work.path() / "data";
     std::filesystem::create_directories(data);
     std::filesystem::copy(kDemo / "dat", data / "dat");
-    proof::WriteAll(data / "dat" / "story.dat", mgdat::PackText(c.story));
+    proof::WriteAll(data / "dat" / "story.dat", storytext::PackText(c.story));
     proof::WriteAll(work.path() / "input",
                     "2 down 200 200\n2 up 200 200\n4 down 200 200\n4 up 200 200\n");
     const auto out = work.path() / "out.txt";

@@ -36,6 +36,25 @@ TEST(NormaliseWords, FoldsBlanksAndTrims) {
   EXPECT_EQ(NormaliseWords(kSmallA + "@"), (Lines{kSmallA + "@"}));
 }
 
+TEST(StoredEntry, LabelsAloneAndOtherLinesUpToTheirComment) {
+  const struct {
+    std::string line, stored;
+  } cases[] = {
+      {"@a", "@a"},
+      {"@a b // note", "@a"},
+      {" \t" + kWideSpace + "@a  b", "@a"},  // blanks before a label go
+      {"\x01@a", "@a"},                      // so do control bytes
+      {"x @a", "x @a"},                      // "@" not first: a story line
+      {kSmallA + "a", kSmallA + "a"},        // "@" second byte of ァ
+      {kWideSpace + kSmallA, kWideSpace + kSmallA},
+      {"text // note", "text "},  // other lines keep their blanks
+      {"  ", "  "},
+      {"// only a note", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StoredEntry(c.line), c.stored) << c.line;
+}
+
 TEST(IsLabel, SingleByteAtOnly) {
   EXPECT_TRUE(IsLabel("@start", 1));
   EXPECT_FALSE(IsLabel("start", 1));

@@ -44,12 +44,11 @@ class Child {
   Child& operator=(const Child&) = delete;
   ~Child() { Kill(); }
 
-  // Starts argv in folder `dir` with extra environment entries. When
+  // Starts argv with extra environment entries. When
   // `reportFd` is set, the child's descriptor 3 is the write end of a pipe
   // whose read end is returned through it.
-  void Start(const std::vector<std::string>& argv, const std::string& dir,
-             const std::vector<std::string>& env, int* reportFd = nullptr,
-             const std::string& errorFile = "") {
+  void Start(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+             int* reportFd = nullptr, const std::string& errorFile = "") {
     int fds[2] = {-1, -1};
     if (reportFd != nullptr && pipe(fds) != 0) FAIL() << "pipe failed";
     pid_ = fork();
@@ -61,7 +60,6 @@ class Child {
           close(fds[1]);
         }
       }
-      if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
       for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
       int null = open("/dev/null", O_WRONLY);
       if (null >= 0) dup2(null, 1);
@@ -187,7 +185,7 @@ class RealWindow : public ::testing::Test {
     xvfb_.Start({"Xvfb", "-displayfd", "3", "-screen", "0",
                  std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24", "-br",
                  "-nolisten", "tcp"},
-                "", {}, &fd);
+                {}, &fd);
     std::string number;
     char c;
     while (read(fd, &c, 1) == 1 && c != '\n') number += c;
@@ -202,7 +200,9 @@ class RealWindow : public ::testing::Test {
   }
 
   void StartGame() {
-    game.Start(command_, demo_.string(), {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"});
+    std::vector<std::string> argv = command_;
+    argv.push_back(demo_.string());
+    game.Start(argv, {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"});
   }
 
   void Xdo(const std::string& args) {
@@ -385,7 +385,7 @@ TEST_F(RealWindow, AuthorModeNamesPassageLinesAndReloadsOnF5) {
   ASSERT_GT(first, 0);
   ASSERT_GT(choice, first);
   const fs::path errors = dir / "stderr.txt";
-  game.Start({command_.front(), "--author", dir.string()}, "",
+  game.Start({command_.front(), "--author", dir.string()},
              {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"}, nullptr, errors.string());
   ASSERT_TRUE(FindPicture()) << "the window never showed its picture";
 
@@ -438,8 +438,9 @@ TEST_F(RealWindow, StartupErrorBoxShowsTextAndReturnClosesIt) {
   fs::copy(demo_ / "dat", data / "dat");
   fs::remove(data / "dat" / "font.bmp");
   const std::string errors = shotFile_ + "-stderr";
-  game.Start({"sh", "-c", "exec '" + command_.front() + "' 2>'" + errors + "'"}, data.string(),
-             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy", "LC_ALL=C.UTF-8"});
+  game.Start(
+      {"sh", "-c", "exec '" + command_.front() + "' '" + data.string() + "' 2>'" + errors + "'"},
+      {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy", "LC_ALL=C.UTF-8"});
 
   // The box is the only thing on the black screen.
   int left = 0, top = 0, right = -1, bottom = -1;

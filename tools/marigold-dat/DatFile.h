@@ -1,5 +1,5 @@
-// The story authors' file work: UTF-8 text to scrambled CP932 line files and
-// back, and a trace of a story as the game would run it.
+// The story authors' file work beside packing (app/StoryText.h): a trace of
+// a story as the game would run it.
 #pragma once
 
 #include <cstdint>
@@ -11,27 +11,6 @@
 #include <vector>
 
 namespace mgdat {
-
-// A character that cannot go into a CP932 file; line and column are 1-based,
-// the column counted in characters.
-class PackError : public std::runtime_error {
- public:
-  PackError(const std::string& message, int line, int column)
-      : std::runtime_error(message), line_(line), column_(column) {}
-  int line() const { return line_; }
-  int column() const { return column_; }
-
- private:
-  int line_;
-  int column_;
-};
-
-// UTF-8 text to CP932, scrambled line by line as the game reads it back;
-// line breaks and control bytes stay as written. Throws PackError.
-std::string PackText(std::string_view utf8);
-
-// The reverse: unscrambled and converted to UTF-8.
-std::string UnpackText(std::string_view scrambled);
 
 // A JSON string literal (quotes included) of UTF-8 text.
 std::string JsonString(std::string_view utf8);

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/StoryText.h"
 #include "game/StoryCommands.h"
+#include "platform/Console.h"
 #include "platform/Encoding.h"
 #include "platform/Files.h"
 #include "tools/marigold-dat/DatFile.h"
@@ -28,15 +30,15 @@ struct Subcommand {
 int Convert(const cli::Parsed& parsed, bool pack) {
   const std::string& in = parsed.operands[0];
   const std::string& out = parsed.operands[1];
-  const std::string input = cli::ReadFile(in);
+  const std::string input = cli::ReadFile(platform::NativePath(in));
   std::string output;
   try {
-    output = pack ? mgdat::PackText(input) : mgdat::UnpackText(input);
+    output = pack ? storytext::PackText(input) : storytext::UnpackText(input);
   } catch (const std::exception& e) {
     // Nothing is written: OUT keeps what it held.
     throw cli::PathError(in, e.what());
   }
-  cli::WriteFile(out, output);
+  cli::WriteFile(platform::NativePath(out), output);
   return 0;
 }
 
@@ -70,7 +72,7 @@ int TraceCommand(const cli::Command& command, const cli::Parsed& parsed) {
       start = comma + 1;
     }
   }
-  cli::RequireFile(file);
+  cli::RequireFile(platform::NativePath(file));
 
   // The story is named to the engine as the game names files: in CP932.
   std::string gameName;
@@ -215,7 +217,7 @@ cli::Command Tool() {
 
 int main(int argc, char** argv) {
   return cli::Run("marigold-dat", [&] {
-    const std::vector<std::string> words(argv + 1, argv + argc);
+    const std::vector<std::string> words = platform::Arguments(argc, argv);
     const cli::Command tool = Tool();
     // Options before the subcommand are the tool's own (--help, --version).
     std::size_t first = 0;

@@ -6,9 +6,9 @@
 #include <system_error>
 
 #include "app/CommandLine.h"
+#include "app/StoryText.h"
 #include "game/BaseFiles.h"
 #include "tools/imagewrite/ImageWrite.h"
-#include "tools/marigold-dat/DatFile.h"
 #include "tools/mkdata/Music.h"
 #include "tools/mkdata/Pictures.h"
 #include "tools/mkdata/Sounds.h"
@@ -27,8 +27,8 @@ std::string AsString(const Bytes& b) {
 
 std::string PackLines(const std::string& utf8, const std::string& what) {
   try {
-    return mgdat::PackText(utf8);
-  } catch (const mgdat::PackError& e) {
+    return storytext::PackText(utf8);
+  } catch (const storytext::PackError& e) {
     throw std::runtime_error(what + ": " + e.what());
   }
 }

@@ -225,7 +225,7 @@ Picture Title() {
   return p;
 }
 
-Picture GardenDusk(TextMarker& marker) {
+Picture GardenDusk() {
   Picture p(600, 400);
   Sky(p, {{0, {246, 240, 236}}, {200, {250, 236, 220}}, {310, {252, 222, 196}}}, 21, 14);
   Ridge(p, 305, 30, 120, {222, 206, 200}, 22);  // far trees in the haze
@@ -243,12 +243,10 @@ Picture GardenDusk(TextMarker& marker) {
     Flame(p, x, 330, 14, 28, static_cast<std::uint32_t>(x));
   }
   Embers(p, rng, 30, 60, 360, 290, 320);
-  ClearBlue(p);
-  marker = Mark(p, 30, 60, {255, 255, 255});
   return p;
 }
 
-Picture NightGarden(TextMarker& marker) {
+Picture NightGarden() {
   Picture p(600, 400);
   Sky(p, {{0, {6, 6, 22}}, {240, {20, 14, 40}}, {300, {48, 20, 30}}}, 31, 10);
   Rng rng(32);
@@ -260,12 +258,10 @@ Picture NightGarden(TextMarker& marker) {
     Glow(p, x, 300, 60, {255, 110, 40}, 0.55);
     Flame(p, x, 305, 12, 26, static_cast<std::uint32_t>(x));
   }
-  ClearBlue(p);
-  marker = Mark(p, 30, 60, {0, 0, 0});
   return p;
 }
 
-Picture Altar(TextMarker& marker) {
+Picture Altar() {
   Picture p(600, 400);
   Sky(p, {{0, {26, 6, 6}}, {200, {60, 12, 8}}, {330, {150, 40, 12}}}, 41, 16);
   Glow(p, 300, 360, 260, {255, 120, 30}, 0.55);
@@ -279,20 +275,16 @@ Picture Altar(TextMarker& marker) {
   Flame(p, 385, 300, 22, 55, 44);
   Rng rng(45);
   Embers(p, rng, 160, 150, 450, 80, 290);
-  ClearBlue(p);
-  marker = Mark(p, 30, 60, {26, 6, 6});
   return p;
 }
 
-Picture Dawn(TextMarker& marker) {
+Picture Dawn() {
   Picture p(600, 400);
   Sky(p, {{0, {255, 246, 226}}, {220, {255, 232, 196}}, {300, {255, 206, 150}}}, 51, 12);
   Glow(p, 300, 305, 200, {255, 230, 160}, 0.5);
   Ridge(p, 310, 22, 100, {200, 150, 120}, 52);
   Ridge(p, 345, 16, 45, {120, 82, 60}, 53);
   Tree(p, 40, 350, 150, {110, 70, 55}, 54);
-  ClearBlue(p);
-  marker = Mark(p, 30, 60, {255, 250, 235});
   return p;
 }
 
@@ -440,6 +432,14 @@ Picture SandClock() {
   return p;
 }
 
+// A background as a file: stray marker blue cleared, then the text marker put
+// at (30, 60) beside a neighbour of the colour given (it sets the text's colour).
+PictureFile Background(const char* name, Picture picture, Rgb neighbour) {
+  ClearBlue(picture);
+  const TextMarker marker = Mark(picture, 30, 60, neighbour);
+  return {name, PictureFormat::Bmp, std::move(picture), marker, false};
+}
+
 }  // namespace
 
 std::vector<PictureFile> PaintPictures(const std::set<std::string>& only) {
@@ -447,26 +447,12 @@ std::vector<PictureFile> PaintPictures(const std::set<std::string>& only) {
   // Each picture is painted only when it is wanted: painting is the slow part.
   auto wanted = [&](const char* name) { return only.empty() || only.count(name) != 0; };
   if (wanted("title.bmp")) out.push_back({"title.bmp", PictureFormat::Bmp, Title(), {}, false});
-  if (wanted("garden_dusk.bmp")) {
-    PictureFile dusk{"garden_dusk.bmp", PictureFormat::Bmp, {}, {}, false};
-    dusk.picture = GardenDusk(dusk.marker);
-    out.push_back(std::move(dusk));
-  }
-  if (wanted("night_garden.bmp")) {
-    PictureFile night{"night_garden.bmp", PictureFormat::Bmp, {}, {}, false};
-    night.picture = NightGarden(night.marker);
-    out.push_back(std::move(night));
-  }
-  if (wanted("altar.bmp")) {
-    PictureFile altar{"altar.bmp", PictureFormat::Bmp, {}, {}, false};
-    altar.picture = Altar(altar.marker);
-    out.push_back(std::move(altar));
-  }
-  if (wanted("dawn.bmp")) {
-    PictureFile dawn{"dawn.bmp", PictureFormat::Bmp, {}, {}, false};
-    dawn.picture = Dawn(dawn.marker);
-    out.push_back(std::move(dawn));
-  }
+  if (wanted("garden_dusk.bmp"))
+    out.push_back(Background("garden_dusk.bmp", GardenDusk(), {255, 255, 255}));
+  if (wanted("night_garden.bmp"))
+    out.push_back(Background("night_garden.bmp", NightGarden(), {0, 0, 0}));
+  if (wanted("altar.bmp")) out.push_back(Background("altar.bmp", Altar(), {26, 6, 6}));
+  if (wanted("dawn.bmp")) out.push_back(Background("dawn.bmp", Dawn(), {255, 250, 235}));
   if (wanted("pond.jpg")) out.push_back({"pond.jpg", PictureFormat::Jpeg, Pond(), {}, false});
   if (wanted("lantern.bmp")) {
     out.push_back({"lantern.bmp", PictureFormat::Bmp, Lantern(), {}, true});

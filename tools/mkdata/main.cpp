@@ -24,8 +24,7 @@ int main(int argc, char** argv) {
       {},
       1,
       2};
-  return cli::Run("marigold-mkdata", [&] {
-    const cli::Parsed parsed = cli::Parse(command, {argv + 1, argv + argc});
+  return cli::Main(command, argc, argv, [&](const cli::Parsed& parsed) {
     const std::string& out = parsed.operands[0];
     if (parsed.Has("--icons")) {
       if (parsed.operands.size() != 1)

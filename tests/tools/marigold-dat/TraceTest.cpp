@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/StoryText.h"
 #include "platform/Files.h"
 #include "tools/marigold-dat/DatFile.h"
 
@@ -28,7 +29,7 @@ std::string PackedDemo() {
     text << in.rdbuf();
     const auto file = std::filesystem::temp_directory_path() /
                       ("marigold-trace-demo-" + std::to_string(getpid()) + ".dat");
-    std::ofstream(file, std::ios::binary) << mgdat::PackText(text.str());
+    std::ofstream(file, std::ios::binary) << storytext::PackText(text.str());
     return file.string();
   }();
   return path;
