@@ -220,7 +220,7 @@ bool SdlAudio::DeviceOpen() const {
   return impl_->mixer;
 }
 bool SdlAudio::MusicReady() const {
-  return impl_->synth != nullptr;
+  return impl_->synth != nullptr && impl_->synth->Ready();
 }
 
 }  // namespace platform

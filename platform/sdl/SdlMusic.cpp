@@ -1,16 +1,20 @@
 // Music on Linux: FluidSynth renders the piece into SDL_mixer's music hook.
 // Implements platform/sdl/SdlMusic.h. The SoundFont is the first that loads of
 // the paths listed in SDL_SOUNDFONTS (separated by ':' or ';'), or else
-// /usr/share/sounds/sf2/TimGM6mb.sf2; it is loaded once, when opening.
+// /usr/share/sounds/sf2/TimGM6mb.sf2; it is loaded once, on a thread of its
+// own started when opening, so the window need not wait for it: a piece
+// started meanwhile begins once the SoundFont is in.
 #include "platform/sdl/SdlMusic.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <fluidsynth.h>
 
+#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -51,6 +55,7 @@ class FluidMusic final : public SdlMusic {
  public:
   ~FluidMusic() override {
     Mix_HookMusic(nullptr, nullptr);  // returns once the audio thread has left Render
+    if (loader_.joinable()) loader_.join();
     if (player_ != nullptr) delete_fluid_player(player_);
     if (synth_ != nullptr) delete_fluid_synth(synth_);
     if (settings_ != nullptr) delete_fluid_settings(settings_);
@@ -79,18 +84,58 @@ class FluidMusic final : public SdlMusic {
     fluid_settings_setint(settings_, "player.reset-synth", 1);
     synth_ = new_fluid_synth(settings_);
     if (synth_ == nullptr) return false;
-    for (const std::string& path : SoundFontPaths()) {
-      if (fluid_is_soundfont(path.c_str()) &&
-          fluid_synth_sfload(synth_, path.c_str(), 1) != FLUID_FAILED) {
-        Mix_HookMusic(&FluidMusic::Render, this);
-        return true;
-      }
-    }
-    return false;
+    Mix_HookMusic(&FluidMusic::Render, this);
+    loader_ = std::thread([this] { Load(); });
+    return true;
+  }
+
+  bool Ready() override {
+    std::unique_lock<std::mutex> hold(lock_);
+    loaded_.wait(hold, [this] { return state_ != State::Loading; });
+    return state_ == State::Ready;
   }
 
   void Start(const std::string& piece, bool repeat) override {
     std::lock_guard<std::mutex> hold(lock_);
+    if (state_ == State::Loading) {
+      pending_ = piece;
+      pendingRepeat_ = repeat;
+      return;
+    }
+    StartLocked(piece, repeat);
+  }
+
+  void Stop() override {
+    std::lock_guard<std::mutex> hold(lock_);
+    pending_.clear();
+    if (state_ == State::Ready) DropPlayerLocked();
+  }
+
+ private:
+  enum class State { Loading, Ready, Failed };
+
+  // On the loader thread: the first SoundFont that loads, then the piece
+  // started meanwhile. Until then nothing else touches the synth: Start keeps
+  // the piece, Stop only forgets it, and Render leaves the buffer silent.
+  void Load() {
+    bool loaded = false;
+    for (const std::string& path : SoundFontPaths()) {
+      if (fluid_is_soundfont(path.c_str()) &&
+          fluid_synth_sfload(synth_, path.c_str(), 1) != FLUID_FAILED) {
+        loaded = true;
+        break;
+      }
+    }
+    std::lock_guard<std::mutex> hold(lock_);
+    state_ = loaded ? State::Ready : State::Failed;
+    if (loaded && !pending_.empty()) StartLocked(pending_, pendingRepeat_);
+    pending_.clear();
+    pending_.shrink_to_fit();
+    loaded_.notify_all();
+  }
+
+  void StartLocked(const std::string& piece, bool repeat) {
+    if (state_ != State::Ready) return;
     DropPlayerLocked();
     player_ = new_fluid_player(synth_);
     if (player_ == nullptr) return;
@@ -104,12 +149,6 @@ class FluidMusic final : public SdlMusic {
     fluid_player_play(player_);
   }
 
-  void Stop() override {
-    std::lock_guard<std::mutex> hold(lock_);
-    DropPlayerLocked();
-  }
-
- private:
   void DropPlayerLocked() {
     if (player_ != nullptr) {
       fluid_player_stop(player_);
@@ -135,7 +174,7 @@ class FluidMusic final : public SdlMusic {
     // SDL_mixer hands over a silent buffer. While the caller is changing
     // pieces, this buffer simply stays silent.
     std::unique_lock<std::mutex> hold(music.lock_, std::try_to_lock);
-    if (!hold.owns_lock()) return;
+    if (!hold.owns_lock() || music.state_ != State::Ready) return;
     auto* samples = reinterpret_cast<Sint16*>(stream);
     fluid_synth_write_s16(music.synth_, len / 4, samples, 0, 2, samples, 1, 2);
   }
@@ -143,9 +182,15 @@ class FluidMusic final : public SdlMusic {
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
   fluid_player_t* player_ = nullptr;  // the piece that plays; one per piece
-  // Held by the audio thread while it renders and by the caller while it
-  // changes the player; the audio thread never waits for it.
+  // Held by the audio thread while it renders, by the caller while it
+  // changes the player and by the loader when it is done; the audio thread
+  // never waits for it.
   std::mutex lock_;
+  State state_ = State::Loading;
+  std::condition_variable loaded_;  // state_ left Loading
+  std::string pending_;             // the piece started while loading; empty: none
+  bool pendingRepeat_ = false;
+  std::thread loader_;
 };
 
 }  // namespace
