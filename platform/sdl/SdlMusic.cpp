@@ -10,6 +10,10 @@
 #include <SDL_mixer.h>
 #include <fluidsynth.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>  // malloc_trim
+#endif
+
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
@@ -126,6 +130,11 @@ class FluidMusic final : public SdlMusic {
         break;
       }
     }
+#ifdef __GLIBC__
+    // The loading's scratch memory was freed into this thread's own heap,
+    // where nothing else would reuse it: hand it back.
+    malloc_trim(0);
+#endif
     std::lock_guard<std::mutex> hold(lock_);
     state_ = loaded ? State::Ready : State::Failed;
     if (loaded && !pending_.empty()) StartLocked(pending_, pendingRepeat_);
