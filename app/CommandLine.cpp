@@ -4,6 +4,9 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>  // _wopen: files by their UTF-16 names
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -30,6 +33,15 @@ bool Contains(const std::vector<std::string>& list, const std::string& word) {
 
 [[noreturn]] void Fail(const Command& command, const std::string& message) {
   throw UsageError(message, command.usage);
+}
+
+// Opens a file by its native name: UTF-16 and in binary mode on Windows.
+int OpenNative(const std::filesystem::path& path, int flags) {
+#ifdef _WIN32
+  return _wopen(path.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+#else
+  return open(path.c_str(), flags | O_CLOEXEC, 0666);
+#endif
 }
 
 // A descriptor that closes itself.
@@ -139,7 +151,7 @@ int Run(const std::string& program, const std::function<int()>& body) {
 
 int Main(const Command& command, int argc, char** argv,
          const std::function<int(const Parsed&)>& body) {
-  return Run(command.name, [&] { return body(Parse(command, {argv + 1, argv + argc})); });
+  return Run(command.name, [&] { return body(Parse(command, platform::Arguments(argc, argv))); });
 }
 
 std::string Reason(int error) {
@@ -161,7 +173,7 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::cout.flush();
     out.fd = dup(STDOUT_FILENO);
   } else {
-    out.fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    out.fd = OpenNative(path, O_WRONLY | O_CREAT | O_TRUNC);
   }
   if (out.fd < 0) throw PathError(path.string(), Reason(errno));
   std::size_t done = 0;
@@ -178,6 +190,26 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   if (close(fd) != 0) throw PathError(path.string(), Reason(errno));
 }
 
+#ifdef _WIN32
+// Windows has no execute right on folders and its C library no UTF-16 stat
+// of every form of name: the file system library asks the system instead.
+void RequireFolder(const std::filesystem::path& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(status)) throw PathError(path.string(), Reason(ENOENT));
+  if (!std::filesystem::is_directory(status)) throw PathError(path.string(), Reason(ENOTDIR));
+}
+
+void RequireFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(status)) throw PathError(path.string(), Reason(ENOENT));
+  if (std::filesystem::is_directory(status)) throw PathError(path.string(), Reason(EISDIR));
+  Fd in;
+  in.fd = OpenNative(path, O_RDONLY);
+  if (in.fd < 0) throw PathError(path.string(), Reason(errno));
+}
+#else
 void RequireFolder(const std::filesystem::path& path) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) throw PathError(path.string(), Reason(errno));
@@ -191,5 +223,6 @@ void RequireFile(const std::filesystem::path& path) {
   if (S_ISDIR(info.st_mode)) throw PathError(path.string(), Reason(EISDIR));
   if (access(path.c_str(), R_OK) != 0) throw PathError(path.string(), Reason(errno));
 }
+#endif
 
 }  // namespace cli

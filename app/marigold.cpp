@@ -1,12 +1,12 @@
 // The program entry: the game on the real machine.
-#include <unistd.h>
-
-#include <cerrno>
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 
 #include "app/Author.h"
 #include "app/CommandLine.h"
 #include "app/UnitForm.h"
+#include "platform/Files.h"
 #include "platform/sdl/SdlPlatform.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
       "marigold",
       "usage: marigold [--author] [GAMEDIR]\n",
       "Plays the story game held in GAMEDIR, the folder that holds dat/ (default: the\n"
-      "working folder).\n"
+      "working folder, or the program's own folder when the working folder has no\n"
+      "dat/).\n"
       "  --author  author mode: each passage shown prints its story line on the error\n"
       "            stream and the caption names its label; F5 packs story.txt and\n"
       "            saying.txt where newer than their packed files, reloads the story\n"
@@ -28,8 +29,19 @@ int main(int argc, char** argv) {
   return cli::Main(command, argc, argv, [&](const cli::Parsed& parsed) {
     if (!parsed.operands.empty()) {
       const std::string& folder = parsed.operands[0];
-      cli::RequireFolder(folder);
-      if (chdir(folder.c_str()) != 0) throw cli::PathError(folder, cli::Reason(errno));
+      cli::RequireFolder(platform::NativePath(folder));
+      std::error_code ec;
+      std::filesystem::current_path(platform::NativePath(folder), ec);
+      if (ec) throw cli::PathError(folder, ec.message());
+    } else {
+      // A game started from a file manager or a shortcut may find itself in
+      // any folder: the game beside the program is the one meant then.
+      std::error_code ec;
+      const std::string beside = platform::ProgramFolder();
+      if (!std::filesystem::is_directory("dat", ec) && !beside.empty() &&
+          std::filesystem::is_directory(platform::NativePath(beside + "dat"), ec)) {
+        std::filesystem::current_path(platform::NativePath(beside), ec);
+      }
     }
     // Without a machine to show a box on, the error ends up on the error
     // stream, one line.

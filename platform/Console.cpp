@@ -6,4 +6,8 @@ namespace platform {
 
 void PrepareConsole() {}
 
+std::vector<std::string> Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
 }  // namespace platform

@@ -11,6 +11,13 @@
 
 #include "platform/Encoding.h"
 
+// SDL_GetBasePath: the program's folder on either system.
+#include <SDL.h>
+#ifdef _WIN32
+// MultiByteToWideChar: UTF-8 names to the system's UTF-16 ones.
+#include <windows.h>
+#endif
+
 namespace platform {
 namespace {
 
@@ -63,7 +70,17 @@ std::vector<std::string> SplitGameName(const std::string& name) {
 
 bool Exists(const std::string& path) {
   std::error_code ec;
-  return fs::exists(fs::path(path), ec);
+  return fs::exists(NativePath(path), ec);
+}
+
+// Opens a file for reading by its UTF-8 name.
+std::FILE* OpenForReading(const std::string& path) {
+#ifdef _WIN32
+  // The C library's fopen takes the ANSI code page: the UTF-16 name instead.
+  return _wfopen(NativePath(path).c_str(), L"rb");
+#else
+  return std::fopen(path.c_str(), "rb");
+#endif
 }
 
 // The names in a folder in byte order, so that the first match is the same
@@ -71,9 +88,13 @@ bool Exists(const std::string& path) {
 std::vector<std::string> SortedEntries(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code ec;
-  for (fs::directory_iterator it(fs::path(folder.empty() ? "." : folder), ec), stop;
+  for (fs::directory_iterator it(NativePath(folder.empty() ? "." : folder), ec), stop;
        !ec && it != stop; it.increment(ec)) {
-    names.push_back(it->path().filename().string());
+    try {
+      names.push_back(Utf8Path(it->path().filename()));
+    } catch (const std::exception&) {
+      // A Windows name that is no valid UTF-16 has no UTF-8 name to match.
+    }
   }
   std::sort(names.begin(), names.end());
   return names;
@@ -82,6 +103,19 @@ std::vector<std::string> SortedEntries(const std::string& folder) {
 std::string Join(const std::string& folder, const std::string& part) {
   if (folder.empty()) return part;
   return folder.back() == '/' ? folder + part : folder + "/" + part;
+}
+
+// Whether the folder holds an entry spelled exactly `part`. Windows finds
+// names in any letter case by itself: the entry's own spelling must match
+// too, so that lookups report the same spelling and rule on every system.
+bool ExistsAsWritten(const std::string& folder, const std::string& part) {
+  if (!Exists(Join(folder, part))) return false;
+#ifdef _WIN32
+  const std::vector<std::string> entries = SortedEntries(folder);
+  return std::binary_search(entries.begin(), entries.end(), part);
+#else
+  return true;
+#endif
 }
 
 using Fold = std::string (*)(std::string_view);
@@ -94,7 +128,7 @@ std::optional<std::string> Walk(const std::string& root, const std::vector<std::
   std::string current = root;
   for (const std::string& part : parts) {
     std::string match;
-    if (Exists(Join(current, part))) {
+    if (ExistsAsWritten(current, part)) {
       match = part;
     } else if (fold) {
       const std::string wanted = fold(part);
@@ -113,6 +147,32 @@ std::optional<std::string> Walk(const std::string& root, const std::vector<std::
 }
 
 }  // namespace
+
+fs::path NativePath(const std::string& utf8) {
+#ifdef _WIN32
+  if (utf8.empty()) return {};
+  const int size = static_cast<int>(utf8.size());
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), n);
+  return fs::path(std::move(wide));
+#else
+  return fs::path(utf8);
+#endif
+}
+
+std::string Utf8Path(const fs::path& path) {
+  const std::u8string name = path.u8string();
+  return std::string(name.begin(), name.end());
+}
+
+std::string ProgramFolder() {
+  char* base = SDL_GetBasePath();
+  if (base == nullptr) return {};
+  std::string folder = base;
+  SDL_free(base);
+  return folder;
+}
 
 std::string FoldUtf8Name(std::string_view utf8) {
   std::string out(utf8);
@@ -168,19 +228,29 @@ std::optional<GameFile> FindGameFile(const std::string& dataFolder, const std::s
       {FoundBy::kRawCp932, &raw, nullptr},
       {FoundBy::kRawCp932Folded, &raw, FoldCp932Name},
   };
+  auto at = [&](const std::string& spelling, FoundBy rule) {
+    GameFile found;
+    found.spelling = spelling;
+    found.path = Join(root, spelling);
+    found.rule = rule;
+    std::error_code ec;
+    found.regular = fs::is_regular_file(NativePath(found.path), ec);
+    return found;
+  };
   for (const Rule& r : rules) {
     // A name whose bytes read the same in both encodings needs no second try.
     if ((r.rule == FoundBy::kRawCp932 || r.rule == FoundBy::kRawCp932Folded) && raw == utf8) break;
     if (std::optional<std::string> spelling = Walk(root, *r.parts, r.fold)) {
-      GameFile found;
-      found.spelling = *spelling;
-      found.path = Join(root, *spelling);
-      found.rule = r.rule;
-      std::error_code ec;
-      found.regular = fs::is_regular_file(fs::path(found.path), ec);
-      return found;
+      return at(*spelling, r.rule);
     }
   }
+#ifdef _WIN32
+  // A name Windows finds in a way no rule does (another letter case outside
+  // ASCII and full-width Latin, a short 8.3 name): as written.
+  std::string spelling;
+  for (const std::string& part : utf8) spelling = spelling.empty() ? part : spelling + "/" + part;
+  if (Exists(Join(root, spelling))) return at(spelling, FoundBy::kExact);
+#endif
   return std::nullopt;
 }
 
@@ -201,7 +271,7 @@ bool ReadNativeFile(const std::string& path, std::string& bytes, int* error) {
   struct Closer {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<std::FILE, Closer> file(OpenForReading(path));
   if (!file) return Failed(error);
   return ReadToEnd(file.get(), bytes, error);
 }

@@ -2,6 +2,7 @@
 // found below a data folder (the working folder for the game itself).
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,6 +49,18 @@ bool ReadNativeFile(const std::string& path, std::string& bytes, int* error = nu
 
 // Reads standard input to its end; as ReadNativeFile otherwise.
 bool ReadStandardInput(std::string& bytes, int* error = nullptr);
+
+// The native path of a UTF-8 name: the UTF-16 name on Windows (bytes that
+// are no UTF-8 become U+FFFD, so such a name names no file), the same bytes
+// on Linux. Every file the programs open by a name they hold goes through it.
+std::filesystem::path NativePath(const std::string& utf8);
+
+// The UTF-8 name of a native path (on Linux its bytes as they are).
+std::string Utf8Path(const std::filesystem::path& path);
+
+// The folder of the running program, ending in a separator, in UTF-8; empty
+// when the system cannot tell.
+std::string ProgramFolder();
 
 // Letters folded as Windows folds them when it compares names: ASCII and
 // full-width Latin capitals become small letters. The first takes UTF-8, the

@@ -141,7 +141,7 @@ void SdlAudio::Impl::LoadPiece(const std::string& path) {
     const std::optional<GameFile> found = FindGameFile(dataFolder, path);
     if (!found || !found->regular) return;
     std::error_code ec;
-    const auto size = std::filesystem::file_size(found->path, ec);
+    const auto size = std::filesystem::file_size(NativePath(found->path), ec);
     if (ec || size > kMaxMidiBytes) return;  // far too big for a piece
     std::string bytes;
     if (!ReadNativeFile(found->path, bytes)) return;
@@ -220,7 +220,7 @@ bool SdlAudio::DeviceOpen() const {
   return impl_->mixer;
 }
 bool SdlAudio::MusicReady() const {
-  return impl_->synth != nullptr;
+  return impl_->synth != nullptr && impl_->synth->Ready();
 }
 
 }  // namespace platform

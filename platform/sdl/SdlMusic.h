@@ -18,6 +18,9 @@ class SdlMusic {
   virtual void Start(const std::string& piece, bool repeat) = 0;
   // Silences the music at once.
   virtual void Stop() = 0;
+  // Whether music can be heard (the synthesiser has its instruments); may
+  // wait for them to load.
+  virtual bool Ready() { return true; }
 };
 
 // The music for a mixer opened at `rate` Hz, 16-bit stereo; null when no

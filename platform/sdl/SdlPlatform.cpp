@@ -22,6 +22,7 @@
 
 #include "platform/EventOrder.h"
 #include "platform/Files.h"
+#include "platform/PixelConvert.h"
 #include "platform/TextRaster.h"
 #include "platform/sdl/ErrorBoxPicture.h"
 #include "platform/sdl/SdlAudio.h"
@@ -136,16 +137,9 @@ struct SdlPlatform::Impl {
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
     const Uint32 format = surface->format->format;
     if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
-      // The usual X11 and Wayland layout: a tight loop beats SDL's generic
-      // 24-bit conversion several times over.
-      for (int y = 0; y < h; ++y) {
-        const std::uint8_t* src = pixels + static_cast<std::ptrdiff_t>(y) * stride;
-        auto* dst = reinterpret_cast<Uint32*>(static_cast<std::uint8_t*>(surface->pixels) +
-                                              static_cast<std::ptrdiff_t>(y) * surface->pitch);
-        for (int x = 0; x < w; ++x, src += 3) {
-          dst[x] = 0xFF000000u | Uint32(src[2]) << 16 | Uint32(src[1]) << 8 | src[0];
-        }
-      }
+      // The usual X11 and Wayland layout: a byte shuffle beats SDL's generic
+      // 24-bit conversion many times over.
+      BgrToXrgb(pixels, stride, static_cast<std::uint8_t*>(surface->pixels), surface->pitch, w, h);
     } else {
       SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_BGR24, pixels, stride, format, surface->pixels,
                         surface->pitch);

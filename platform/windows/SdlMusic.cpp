@@ -1,10 +1,15 @@
 // Music on Windows: the system's MIDI synthesiser through SDL_mixer's
 // native MIDI (winmm), as the game always played it. Implements
-// platform/sdl/SdlMusic.h; the mixer's rate does not matter to it.
+// platform/sdl/SdlMusic.h; the mixer's rate does not matter to it. A machine
+// with no MIDI output at all gets no music: there, winmm's stream opening
+// fails, and Wine's crashes when tried again after such a failure.
 #include "platform/sdl/SdlMusic.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <windows.h>
+// midiOutGetNumDevs: whether the system has a MIDI output to play on.
+#include <mmsystem.h>
 
 namespace platform {
 namespace {
@@ -39,6 +44,7 @@ class NativeMusic final : public SdlMusic {
 }  // namespace
 
 std::unique_ptr<SdlMusic> OpenSdlMusic(int) {
+  if (midiOutGetNumDevs() == 0) return nullptr;
   return std::make_unique<NativeMusic>();
 }
 

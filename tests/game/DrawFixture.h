@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/imagewrite/ImageWrite.h"
@@ -98,14 +99,16 @@ class ScopedDataFolder {
 
   void WriteBmp(const std::string& name, const TGaleBitmap& s) {
     const int stride = s.Height() > 1 ? static_cast<int>(s.Rows[1] - s.Rows[0]) : 3 * s.Width();
-    imagewrite::WriteBmp((root_ / "dat" / name).string(), s.Rows.at(0), s.Width(), s.Height(),
-                         stride);
+    imagewrite::WriteBmp(platform::Utf8Path(root_ / "dat" / testsupport::FromUtf8(name)),
+                         s.Rows.at(0), s.Width(), s.Height(), stride);
   }
   // Writes dat/<name> as it is.
   void Write(const std::string& name, const std::string& bytes) {
-    root_.Write(std::filesystem::path("dat") / name, bytes);
+    root_.Write(std::filesystem::path("dat") / testsupport::FromUtf8(name), bytes);
   }
-  std::filesystem::path Path(const std::string& name) const { return root_ / "dat" / name; }
+  std::filesystem::path Path(const std::string& name) const {
+    return root_ / "dat" / testsupport::FromUtf8(name);
+  }
 
  private:
   testsupport::ScratchFolder root_;

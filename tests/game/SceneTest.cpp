@@ -108,6 +108,24 @@ TEST_F(DrawMainTest, FlickerReddensBlackFromColumnOneWithOneLevelPerRow) {
   }
 }
 
+TEST_F(DrawMainTest, FlickerFindsBlackInEveryColumnAndOnlyWholePixels) {
+  // Row 10 black throughout; row 11 pairs whose zero bytes run across the
+  // pixels' edge (blue 1 then red 1), neither of them black.
+  for (int x = 0; x < 600; ++x) {
+    Put(Frame(), x, 10, KeyColor);
+    Put(Frame(), x, 11, x % 2 == 0 ? Px(0, 0, 1) : Px(1, 0, 0));
+  }
+  const auto draws = Draws(32, 400, 128);
+  Game.Random.Seed(32);
+  MainPainter();
+  const TPixel lit = Px(0, 0, static_cast<std::uint8_t>(64 + draws[10]));
+  ASSERT_EQ(At(Frame(), 0, 10), KeyColor);
+  for (int x = 1; x < 600; ++x) {
+    ASSERT_EQ(At(Frame(), x, 10), lit) << x;
+    ASSERT_EQ(At(Frame(), x, 11), x % 2 == 0 ? Px(0, 0, 1) : Px(1, 0, 0)) << x;
+  }
+}
+
 // Top-left corner of where a solid overlay colour landed.
 std::pair<int, int> FindOverlay(const TGaleBitmap& frame, TPixel color) {
   int top = -1;

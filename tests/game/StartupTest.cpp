@@ -1,5 +1,6 @@
 // The bootstrap, the main form, the program's start-up errors and shutdown.
 #include <filesystem>
+#include <vector>
 
 #include "app/GaleTimer.h"
 #include "sound/GaleMidi.h"
@@ -150,10 +151,15 @@ TEST_F(StartupTest, StoryThatIsAFolderCannotBeOpened) {
 TEST_F(StartupTest, WindowsNamesRawCp932AndFullWidthCaseAreFound) {
   TGaleBitmap green;
   green.Resize(10, 10, Px(0, 255, 0));
-  folder.WriteBmp(Sj("庭.bmp"), green);  // the CP932 bytes as the name on disk
+  std::vector<const char*> names{"ＥＭＢＥＲ.bmp"};
   folder.WriteBmp("ｅｍｂｅｒ.bmp", green);
+#ifndef _WIN32
+  // The CP932 bytes as the name on disk: only where names are bytes.
+  folder.WriteBmp(Sj("庭.bmp"), green);
+  names.push_back("庭.bmp");
+#endif
   Boot();
-  for (const char* name : {"庭.bmp", "ＥＭＢＥＲ.bmp"}) {
+  for (const char* name : names) {
     Game.BackgroundSurface->Resize(1, 1);
     Command({"#image", Sj(name)});
     EXPECT_EQ(At(*Game.BackgroundSurface, 5, 5), Px(0, 255, 0)) << name;

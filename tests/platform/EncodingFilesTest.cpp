@@ -14,6 +14,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using testsupport::FromUtf8;
+
+#ifdef _WIN32
+constexpr bool kByteNames = false;  // UTF-16 names, letters compared folded
+#else
+constexpr bool kByteNames = true;  // names are bytes, compared as they are
+#endif
+
 TEST(Encoding, WindowsCp932CharactersDecodeToTheirCodePoints) {
   struct Case {
     const char* bytes;
@@ -126,6 +134,9 @@ TEST(GameFileLookup, RulesInOrderFirstMatchWins) {
     std::optional<std::string> spelling;
     FoundBy rule;
     bool regular;
+    // Needs names that are bytes compared as they are: Windows folds
+    // letters itself and holds no CP932 bytes as a name.
+    bool byteNames = false;
   } cases[] = {
       {"exact", {"dat/story.dat"}, "dat\\story.dat", "dat/story.dat", FoundBy::kExact, true},
       {"exact before folded",
@@ -133,6 +144,7 @@ TEST(GameFileLookup, RulesInOrderFirstMatchWins) {
        "dat\\X.bmp",
        "dat/X.bmp",
        FoundBy::kExact,
+       true,
        true},
       // 表 is 0x95 0x5C: its second byte is no separator.
       {"ASCII case, second byte 5C",
@@ -140,36 +152,42 @@ TEST(GameFileLookup, RulesInOrderFirstMatchWins) {
        "dat\\\x83\x5C\x95\x5C\\story.dat",
        "Dat/ソ表/Story.DAT",
        FoundBy::kFoldedCase,
+       true,
        true},
       {"full-width case",
        {"dat/ｅｍｂｅｒ.bmp"},
        "dat\\\x82\x64\x82\x6C\x82\x61\x82\x64\x82\x71.bmp",
        "dat/ｅｍｂｅｒ.bmp",
        FoundBy::kFoldedCase,
+       true,
        true},
       {"several folded matches: byte order",
        {"dat/a.BMP", "dat/A.bmp"},
        "dat\\A.BMP",
        "dat/A.bmp",
        FoundBy::kFoldedCase,
+       true,
        true},
       {"raw CP932 name",
        {"dat/\x92\xEB\x82\xCC\x8A\x47.bmp"},
        "dat\\\x92\xEB\x82\xCC\x8A\x47.bmp",
        "dat/\x92\xEB\x82\xCC\x8A\x47.bmp",
        FoundBy::kRawCp932,
+       true,
        true},
       {"raw CP932 name in another case",
        {"DAT/\x82\x64\x82\x6C.BMP"},
        "dat\\\x82\x85\x82\x8D.bmp",
        "DAT/\x82\x64\x82\x6C.BMP",
        FoundBy::kRawCp932Folded,
+       true,
        true},
       {"converted name before raw",
        {"dat/庭.bmp", "dat/\x92\xEB.bmp"},
        "dat\\\x92\xEB.bmp",
        "dat/庭.bmp",
        FoundBy::kExact,
+       true,
        true},
       {"a folder is found but is no file",
        {"dat/story.dat/"},
@@ -180,19 +198,21 @@ TEST(GameFileLookup, RulesInOrderFirstMatchWins) {
       {"missing", {"dat/other.dat"}, "dat\\none.dat", std::nullopt, FoundBy::kExact, false},
   };
   for (const Case& c : cases) {
+    if (c.byteNames && !kByteNames) continue;
     testsupport::ScratchFolder root;
     for (const std::string& file : c.disk) {
       if (file.back() == '/') {
-        fs::create_directories(root / file);
+        fs::create_directories(root / FromUtf8(file));
       } else {
-        root.Write(file, "bytes of " + file);
+        root.Write(FromUtf8(file), "bytes of " + file);
       }
     }
-    const auto found = platform::FindGameFile(root.path().string(), c.name);
+    const auto found = platform::FindGameFile(platform::Utf8Path(root.path()), c.name);
     ASSERT_EQ(found.has_value(), c.spelling.has_value()) << c.what;
     if (!found) continue;
     EXPECT_EQ(found->spelling, *c.spelling) << c.what;
-    EXPECT_EQ(found->path, (root / *c.spelling).string()) << c.what;
+    EXPECT_TRUE(fs::equivalent(platform::NativePath(found->path), root / FromUtf8(*c.spelling)))
+        << c.what;
     EXPECT_EQ(found->rule, c.rule) << c.what;
     EXPECT_EQ(found->regular, c.regular) << c.what;
   }
@@ -212,6 +232,29 @@ TEST(GameFileLookup, ReadingGivesBytesFalseOrTheCannotOpenMessage) {
   } catch (const std::runtime_error& e) {
     EXPECT_STREQ(e.what(), "ファイル Dat\\pic.bmp は開けません");
   }
+}
+
+// A game folder and a story file with Japanese names: found under their
+// UTF-16 names on Windows, their UTF-8 bytes on Linux, and read.
+TEST(GameFileLookup, JapaneseFolderAndFileNamesOpen) {
+  testsupport::ScratchFolder root;
+  const fs::path game = root / FromUtf8("焔の庭");
+  root.Write(FromUtf8("焔の庭/dat/物語.dat"), "story bytes");
+  const std::string folder = platform::Utf8Path(game);
+  EXPECT_EQ(folder.substr(folder.size() - 9), "焔の庭");
+
+  std::string bytes;
+  // "dat\物語.dat" as the story names it, in CP932.
+  ASSERT_TRUE(platform::ReadGameFile(folder, "dat\\\x95\xA8\x8C\xEA.dat", bytes));
+  EXPECT_EQ(bytes, "story bytes");
+  const auto found = platform::FindGameFile(folder, "dat\\\x95\xA8\x8C\xEA.dat");
+  ASSERT_TRUE(found.has_value());
+  EXPECT_EQ(found->rule, platform::FoundBy::kExact);
+  EXPECT_EQ(found->spelling, "dat/物語.dat");
+  bytes.clear();
+  ASSERT_TRUE(platform::ReadNativeFile(found->path, bytes));
+  EXPECT_EQ(bytes, "story bytes");
+  EXPECT_TRUE(fs::is_regular_file(platform::NativePath(folder + "/dat/物語.dat")));
 }
 
 }  // namespace

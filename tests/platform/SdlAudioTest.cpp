@@ -185,6 +185,29 @@ TEST_F(DiskAudio, RepeatedPieceKeepsSoundingAndASinglePlayEnds) {
   EXPECT_LT(Max(Windows(mark, 2.2, 3.0)), kQuiet) << "a single play went on";
 }
 
+TEST_F(DiskAudio, PiecesStartedWhileTheSoundFontLoadsPlayOnceItIsInUnlessStopped) {
+  Watchdog dog(60);
+  const std::string piece = Put("note.mid", OneNotePiece(96));
+  // Started at once, as the title does: the SoundFont is still loading.
+  Open();
+  std::int64_t mark = Frames();
+  PlayPiece(piece, 7);
+  ASSERT_TRUE(audio_->MusicReady()) << "no SoundFont loaded";
+  Pass(mark, 2.5);
+  EXPECT_GT(Max(Windows(mark, 0.0, 2.5)), kLoud) << "the piece started while loading was lost";
+  EXPECT_GT(Min(Windows(Frames() - kRate, 0.0, 1.0 - 0.1)), kLoud) << "it did not repeat";
+
+  // Started and stopped while loading: nothing plays.
+  audio_.reset();
+  Open();
+  mark = Frames();
+  PlayPiece(piece, 7);
+  audio_->Music().Stop();
+  ASSERT_TRUE(audio_->MusicReady());
+  Pass(mark, 1.5);
+  EXPECT_LT(Max(Windows(mark, 0.0, 1.5)), kQuiet) << "a stopped piece played";
+}
+
 TEST_F(DiskAudio, EveryStartOfASoundReplacesTheOneThatPlays) {
   Watchdog dog(60);
   Open();

@@ -2,22 +2,34 @@
 // when the test ends, and whole-file reads and writes through the seam.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "platform/Files.h"
 
 namespace testsupport {
 
-// A fresh folder under /tmp, removed with everything in it with the object.
+// A path from UTF-8 bytes (on Linux any bytes), made without the code under
+// test: on Windows its UTF-16 name.
+inline std::filesystem::path FromUtf8(const std::string& bytes) {
+  return std::filesystem::path(std::u8string(bytes.begin(), bytes.end()));
+}
+
+// A fresh folder in the system's temporary folder, removed with everything
+// in it with the object.
 class ScratchFolder {
  public:
   ScratchFolder() {
-    char pattern[] = "/tmp/marigold-test-XXXXXX";
-    if (const char* made = mkdtemp(pattern)) path_ = made;
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty() && !ec; ++attempt) {
+      const std::filesystem::path candidate =
+          base / ("marigold-test-" + std::to_string(random()) + std::to_string(attempt));
+      if (std::filesystem::create_directory(candidate, ec)) path_ = candidate;
+    }
   }
   ~ScratchFolder() {
     std::error_code ignored;

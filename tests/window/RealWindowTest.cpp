@@ -210,6 +210,16 @@ class RealWindow : public ::testing::Test {
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
 
+  // Closes the game as its window's close box does: SDL turns the terminate
+  // signal into the same quit; under Wine the window gets Alt+F4.
+  void CloseGame() {
+    if (underWine_) {
+      Xdo("mousemove " + At(300, 200) + " key alt+F4");
+    } else {
+      kill(game.Pid(), SIGTERM);
+    }
+  }
+
   // Screen coordinates of picture coordinates.
   std::string At(int x, int y) const {
     return std::to_string(left_ + x) + " " + std::to_string(top_ + y);
@@ -287,9 +297,16 @@ bool PureRed(Rgb p) {
 TEST_F(RealWindow, TitleStoryButtonsAndClose) {
   StartGame();
   ASSERT_TRUE(FindPicture()) << "the window never showed its picture";
-  // Centred on the screen (no window manager, so no borders).
+  // Centred on the screen (no window manager, so no borders). Windows
+  // centres the whole window, its title bar included, which Wine leaves
+  // undrawn here: the picture lies half a title bar lower.
   EXPECT_EQ(left_, (kScreenW - 600) / 2);
-  EXPECT_EQ(top_, (kScreenH - 400) / 2);
+  if (underWine_) {
+    EXPECT_GE(top_, (kScreenH - 400) / 2);
+    EXPECT_LE(top_, (kScreenH - 400) / 2 + 20);
+  } else {
+    EXPECT_EQ(top_, (kScreenH - 400) / 2);
+  }
 
   // The title: the black heading glows in speckled reds, the clock sits in
   // the lightened bottom-right corner.
@@ -344,11 +361,7 @@ TEST_F(RealWindow, TitleStoryButtonsAndClose) {
 
   // Closing the window (SDL turns the terminate signal into the same quit
   // as the window's close box) ends the program with status 0.
-  if (underWine_) {
-    Xdo("mousemove " + At(300, 200) + " key alt+F4");
-  } else {
-    kill(game.Pid(), SIGTERM);
-  }
+  CloseGame();
   EXPECT_EQ(game.Wait(10s), 0);
 }
 
@@ -385,8 +398,9 @@ TEST_F(RealWindow, AuthorModeNamesPassageLinesAndReloadsOnF5) {
   ASSERT_GT(first, 0);
   ASSERT_GT(choice, first);
   const fs::path errors = dir / "stderr.txt";
-  game.Start({command_.front(), "--author", dir.string()},
-             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"}, nullptr, errors.string());
+  std::vector<std::string> argv = command_;
+  argv.insert(argv.end(), {"--author", dir.string()});
+  game.Start(argv, {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"}, nullptr, errors.string());
   ASSERT_TRUE(FindPicture()) << "the window never showed its picture";
 
   // Waits until the error stream holds `text`.
@@ -424,7 +438,7 @@ TEST_F(RealWindow, AuthorModeNamesPassageLinesAndReloadsOnF5) {
   std::this_thread::sleep_for(300ms);
   EXPECT_GT(inkRightOfOldLine(Grab()), 60) << "the edited passage is not on the screen";
 
-  kill(game.Pid(), SIGTERM);
+  CloseGame();
   EXPECT_EQ(game.Wait(10s), 0) << Slurp(errors);
   fs::remove_all(dir);
 }
@@ -438,9 +452,10 @@ TEST_F(RealWindow, StartupErrorBoxShowsTextAndReturnClosesIt) {
   fs::copy(demo_ / "dat", data / "dat");
   fs::remove(data / "dat" / "font.bmp");
   const std::string errors = shotFile_ + "-stderr";
-  game.Start(
-      {"sh", "-c", "exec '" + command_.front() + "' '" + data.string() + "' 2>'" + errors + "'"},
-      {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy", "LC_ALL=C.UTF-8"});
+  std::string quoted;
+  for (const std::string& word : command_) quoted += "'" + word + "' ";
+  game.Start({"sh", "-c", "exec " + quoted + "'" + data.string() + "' 2>'" + errors + "'"},
+             {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy", "LC_ALL=C.UTF-8"});
 
   // The box is the only thing on the black screen.
   int left = 0, top = 0, right = -1, bottom = -1;

@@ -12,6 +12,8 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include "platform/Files.h"
+
 namespace imagewrite {
 namespace {
 
@@ -27,7 +29,7 @@ void CheckPicture(const std::string& what, const std::uint8_t* bgr, int width, i
 // so that a half-written picture never stays behind.
 void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(platform::NativePath(path), std::ios::binary | std::ios::trunc);
     if (out) {
       out.write(reinterpret_cast<const char*>(bytes.data()),
                 static_cast<std::streamsize>(bytes.size()));
@@ -36,7 +38,7 @@ void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
     }
   }
   std::error_code ec;
-  std::filesystem::remove(path, ec);
+  std::filesystem::remove(platform::NativePath(path), ec);
   throw std::runtime_error("cannot write " + path);
 }
 

@@ -11,6 +11,7 @@
 #include "app/CommandLine.h"
 #include "app/StoryText.h"
 #include "game/StoryCommands.h"
+#include "platform/Console.h"
 #include "platform/Encoding.h"
 #include "platform/Files.h"
 #include "tools/marigold-dat/DatFile.h"
@@ -29,7 +30,7 @@ struct Subcommand {
 int Convert(const cli::Parsed& parsed, bool pack) {
   const std::string& in = parsed.operands[0];
   const std::string& out = parsed.operands[1];
-  const std::string input = cli::ReadFile(in);
+  const std::string input = cli::ReadFile(platform::NativePath(in));
   std::string output;
   try {
     output = pack ? storytext::PackText(input) : storytext::UnpackText(input);
@@ -37,7 +38,7 @@ int Convert(const cli::Parsed& parsed, bool pack) {
     // Nothing is written: OUT keeps what it held.
     throw cli::PathError(in, e.what());
   }
-  cli::WriteFile(out, output);
+  cli::WriteFile(platform::NativePath(out), output);
   return 0;
 }
 
@@ -71,7 +72,7 @@ int TraceCommand(const cli::Command& command, const cli::Parsed& parsed) {
       start = comma + 1;
     }
   }
-  cli::RequireFile(file);
+  cli::RequireFile(platform::NativePath(file));
 
   // The story is named to the engine as the game names files: in CP932.
   std::string gameName;
@@ -216,7 +217,7 @@ cli::Command Tool() {
 
 int main(int argc, char** argv) {
   return cli::Run("marigold-dat", [&] {
-    const std::vector<std::string> words(argv + 1, argv + argc);
+    const std::vector<std::string> words = platform::Arguments(argc, argv);
     const cli::Command tool = Tool();
     // Options before the subcommand are the tool's own (--help, --version).
     std::size_t first = 0;

@@ -1,7 +1,7 @@
 // marigold-replay: runs the real game (application, main form, loop) on the
 // headless machine with a virtual clock, feeds it scripted mouse input and
 // prints what it delivered, played and showed, one JSON object a line.
-#include <unistd.h>
+#include <unistd.h>  // access
 
 #include <cerrno>
 #include <cstdint>
@@ -19,7 +19,9 @@
 #include "app/CommandLine.h"
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"
+#include "platform/Console.h"
 #include "platform/Encoding.h"
+#include "platform/Files.h"
 #include "platform/TextRaster.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tools/imagewrite/ImageWrite.h"
@@ -115,7 +117,7 @@ std::int64_t Tick(const std::string& word, const std::string& where) {
 }
 
 std::vector<Scheduled> ReadInput(const std::string& path) {
-  std::istringstream in(cli::ReadFile(path));
+  std::istringstream in(cli::ReadFile(platform::NativePath(path)));
   std::vector<Scheduled> events;
   std::string line;
   int number = 0;
@@ -155,8 +157,12 @@ void PrepareFrames(const std::string& folder) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (ec) throw cli::PathError(folder, ec.message());
-  cli::RequireFolder(folder);
+  cli::RequireFolder(platform::NativePath(folder));
+#ifndef _WIN32
+  // Windows rights are not the C library's to tell: a frame that cannot be
+  // written is reported when it is written.
   if (access(folder.c_str(), W_OK) != 0) throw cli::PathError(folder, cli::Reason(errno));
+#endif
 }
 
 int Replay(const cli::Parsed& parsed) {
@@ -181,11 +187,11 @@ int Replay(const cli::Parsed& parsed) {
   if (!at.empty() && frames.empty()) throw cli::UsageError("--at needs --frames", command.usage);
   if (at.empty() && !frames.empty()) throw cli::UsageError("--frames needs --at", command.usage);
 
-  cli::RequireFolder(data);
+  cli::RequireFolder(platform::NativePath(data));
   std::vector<Scheduled> events;
   if (!input.empty()) events = ReadInput(input);
   if (!frames.empty()) {
-    frames = std::filesystem::absolute(frames).string();
+    frames = platform::Utf8Path(std::filesystem::absolute(platform::NativePath(frames)));
     PrepareFrames(frames);
   }
 
