@@ -14,8 +14,8 @@ int main(int argc, char** argv) {
       "marigold",
       "usage: marigold [--author] [GAMEDIR]\n",
       "Plays the story game held in GAMEDIR, the folder that holds dat/ (default: the\n"
-      "working folder, or the program's own folder when the working folder has no\n"
-      "dat/).\n"
+      "working folder; without dat/ there, the program's own folder, then the demo\n"
+      "installed with the program).\n"
       "  --author  author mode: each passage shown prints its story line on the error\n"
       "            stream and the caption names its label; F5 packs story.txt and\n"
       "            saying.txt where newer than their packed files, reloads the story\n"
@@ -34,13 +34,18 @@ int main(int argc, char** argv) {
       std::filesystem::current_path(platform::NativePath(folder), ec);
       if (ec) throw cli::PathError(folder, ec.message());
     } else {
-      // A game started from a file manager or a shortcut may find itself in
-      // any folder: the game beside the program is the one meant then.
+      // A game started from a file manager, a shortcut or a terminal may find
+      // itself in any folder: the game beside the program is the one meant
+      // then, else the demo installed with it.
       std::error_code ec;
       const std::string beside = platform::ProgramFolder();
-      if (!std::filesystem::is_directory("dat", ec) && !beside.empty() &&
-          std::filesystem::is_directory(platform::NativePath(beside + "dat"), ec)) {
-        std::filesystem::current_path(platform::NativePath(beside), ec);
+      if (!std::filesystem::is_directory("dat", ec) && !beside.empty()) {
+        for (const std::string& game : {beside, beside + MARIGOLD_INSTALLED_DEMO}) {
+          if (std::filesystem::is_directory(platform::NativePath(game + "dat"), ec)) {
+            std::filesystem::current_path(platform::NativePath(game), ec);
+            break;
+          }
+        }
       }
     }
     // Without a machine to show a box on, the error ends up on the error

@@ -18,7 +18,7 @@ set(MARIGOLD_PACKAGE_MAINTAINER "焔の庭 maintainers <maintainers@users.norepl
 
 set(packaging_dir ${PROJECT_SOURCE_DIR}/packaging/linux)
 set(staged_dir ${PROJECT_BINARY_DIR}/packaging)
-set(demo_install_dir ${CMAKE_INSTALL_DATADIR}/games/marigold/demo)
+set(demo_install_dir ${MARIGOLD_DEMO_INSTALL_DIR})
 
 foreach(program marigold marigold-dat marigold-replay)
   if(TARGET ${program})

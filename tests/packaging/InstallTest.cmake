@@ -83,6 +83,17 @@ if(NOT status EQUAL 0)
   fail("the installed replay tool could not play the installed demo: ${out}")
 endif()
 
+# Started with no game from a folder without one, the installed program plays
+# the installed demo: still running after a few seconds, nothing on stderr.
+file(MAKE_DIRECTORY "${WORK}/elsewhere")
+execute_process(COMMAND ${CMAKE_COMMAND} -E env SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+                        "${prefix}/bin/marigold"
+                WORKING_DIRECTORY "${WORK}/elsewhere" TIMEOUT 4
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT status MATCHES "timeout" OR out MATCHES "marigold:")
+  fail("the installed program, given no game, did not play the installed demo (${status}): ${out}")
+endif()
+
 # A relative prefix is taken from the folder the install runs in; the entry
 # still names absolute paths.
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix relative/../here
