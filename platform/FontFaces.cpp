@@ -4,6 +4,8 @@
 // open by their own names. The Windows version is windows/FontFaces.cpp.
 #include "platform/FontFaces.h"
 
+#include "platform/Files.h"
+
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
@@ -78,11 +80,10 @@ FT_Error OpenFace(FT_Library library, const FaceFile& file, FT_Face* face) {
 std::string ShippedFontPath() {
   // Beside the program when it is there (as in the Windows package), else
   // the Debian package's copy of the same file.
+  const std::string folder = ProgramFolder();
   std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    const auto beside = exe.parent_path() / "fonts" / "ipagp.ttf";
-    if (std::filesystem::is_regular_file(beside, ec)) return beside.string();
+  if (!folder.empty() && std::filesystem::is_regular_file(folder + "fonts/ipagp.ttf", ec)) {
+    return folder + "fonts/ipagp.ttf";
   }
   return kPreferredFile;
 }

@@ -5,6 +5,8 @@
 // fopen would take the ANSI code page).
 #include "platform/FontFaces.h"
 
+#include "platform/Files.h"
+
 #include <windows.h>
 // For SHGetKnownFolderPath and FOLDERID_Fonts.
 #include <knownfolders.h>
@@ -20,15 +22,6 @@ namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Utf8(const fs::path& path) {
-  const std::u8string s = path.u8string();
-  return std::string(s.begin(), s.end());
-}
-
-fs::path FromUtf8(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 fs::path FontsFolder() {
   PWSTR folder = nullptr;
@@ -61,7 +54,7 @@ void CloseStream(FT_Stream stream) {
 std::vector<FaceFile> FacesNamed(FT_Library library, const fs::path& file,
                                  std::initializer_list<std::string_view> families) {
   std::vector<std::pair<std::size_t, FaceFile>> found;
-  const std::string path = Utf8(file);
+  const std::string path = Utf8Path(file);
   FT_Long count = 1;
   for (FT_Long index = 0; index < count; ++index) {
     FT_Face face = nullptr;
@@ -85,7 +78,7 @@ std::vector<FaceFile> FacesNamed(FT_Library library, const fs::path& file,
 }  // namespace
 
 FT_Error OpenFace(FT_Library library, const FaceFile& file, FT_Face* face) {
-  std::FILE* f = _wfopen(FromUtf8(file.path).c_str(), L"rb");
+  std::FILE* f = _wfopen(NativePath(file.path).c_str(), L"rb");
   if (f == nullptr) return FT_Err_Cannot_Open_Resource;
   if (_fseeki64(f, 0, SEEK_END) != 0) {
     std::fclose(f);
@@ -109,17 +102,8 @@ FT_Error OpenFace(FT_Library library, const FaceFile& file, FT_Face* face) {
 }
 
 std::string ShippedFontPath() {
-  std::wstring exe(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
-    if (n == 0) return Utf8(fs::path(L"fonts") / L"ipagp.ttf");
-    if (n < exe.size()) {
-      exe.resize(n);
-      break;
-    }
-    exe.resize(exe.size() * 2);
-  }
-  return Utf8(fs::path(exe).parent_path() / L"fonts" / L"ipagp.ttf");
+  // The program's folder ends in its separator; empty when it cannot be told.
+  return ProgramFolder() + "fonts\\ipagp.ttf";
 }
 
 std::vector<FaceFile> FaceCandidates() {
@@ -143,7 +127,8 @@ std::vector<FaceFile> FaceCandidates() {
     for (fs::directory_iterator it(fonts, ec), end; !ec && it != end; it.increment(ec)) {
       std::wstring ext = it->path().extension().wstring();
       for (wchar_t& c : ext) c = static_cast<wchar_t>(towlower(c));
-      if (ext == L".ttf" || ext == L".ttc" || ext == L".otf") rest.push_back({Utf8(it->path()), 0});
+      if (ext == L".ttf" || ext == L".ttc" || ext == L".otf")
+        rest.push_back({Utf8Path(it->path()), 0});
     }
   }
   std::sort(rest.begin(), rest.end(),
