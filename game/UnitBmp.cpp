@@ -249,23 +249,29 @@ void DrawHeatGauge() {
   TGaleBitmap& frame = *Game.FrameSurface;
   const std::int32_t heat = Game.Heat;
 
-  // Streaks: one draw per column decides whether the whole column is
-  // whitened or reddened.
-  TPainter painter(frame);
-  for (int x = 350; x <= 599; ++x) {
+  // Streaks: one draw per column, left to right, decides whether the whole
+  // column is whitened or reddened; the band is then worked a row at a time.
+  constexpr int kFirstColumn = 350;
+  constexpr int kLastColumn = 599;
+  std::array<bool, kLastColumn - kFirstColumn + 1> reddened{};
+  for (int x = kFirstColumn; x <= kLastColumn; ++x) {
     const std::int64_t t = static_cast<std::int64_t>(random(255)) + heat / 3 + 38;
-    const TRect column = TRect::Corners(x, 0, x, 49);
-    if (t < 255) {
-      painter.MapBytes(column,
-                       [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 255) / 2); });
-    } else {
-      painter.ForEachPixel(column, [](std::uint8_t* p) {
+    reddened[static_cast<std::size_t>(x - kFirstColumn)] = t >= 255;
+  }
+  TPainter painter(frame);
+  const TRect band = TRect::Corners(kFirstColumn, 0, kLastColumn, 49);
+  painter.ForEachRow(band, [&](std::uint8_t* p, std::uint8_t* end) {
+    for (std::size_t i = 0; p != end; p += 3, ++i) {
+      if (reddened[i]) {
         p[0] = static_cast<std::uint8_t>(p[0] / 2);
         p[1] = static_cast<std::uint8_t>(p[1] / 2);
-        p[2] = static_cast<std::uint8_t>((p[2] + 255) / 2);
-      });
+      } else {
+        p[0] = static_cast<std::uint8_t>((p[0] + 255) / 2);
+        p[1] = static_cast<std::uint8_t>((p[1] + 255) / 2);
+      }
+      p[2] = static_cast<std::uint8_t>((p[2] + 255) / 2);
     }
-  }
+  });
 
   // The heat-level word, twice with a small shake.
   const std::string label = HeatLabel(heat);
@@ -294,7 +300,7 @@ void DrawHeatGauge() {
   // The gauge's black writing turns red with heat; a byte holds 0..255, so
   // higher heat paints full red.
   const auto red = static_cast<std::uint8_t>(std::clamp<std::int32_t>(heat, 0, 255));
-  painter.ForEachPixel(TRect::Corners(350, 0, 599, 49), [red](std::uint8_t* p) {
+  painter.ForEachPixel(band, [red](std::uint8_t* p) {
     if (IsKey(p)) p[2] = red;
   });
 }
