@@ -185,6 +185,34 @@ TEST_F(DiskAudio, RepeatedPieceKeepsSoundingAndASinglePlayEnds) {
   EXPECT_LT(Max(Windows(mark, 2.2, 3.0)), kQuiet) << "a single play went on";
 }
 
+// The music is rendered ahead of the device: starting a piece must drop what
+// was rendered ahead of the last, whatever point of it playback reached.
+TEST_F(DiskAudio, APieceStartsWithinADeviceBufferOrTwo) {
+  Watchdog dog(60);
+  Open();
+  ASSERT_TRUE(audio_->MusicReady()) << "no SoundFont loaded";
+  const std::string note = Put("note.mid", OneNotePiece(96));
+  // Four seconds of rest (768 ticks), then a volume change.
+  const std::string rest =
+      Put("rest.mid",
+          Header(0, 1, 96) + Chunk("MTrk", Bytes({0x86, 0x00, 0xB0, 0x07, 100}) + EndOfTrack()));
+  for (int round = 0; round < 6; ++round) {
+    PlayPiece(rest, 7);
+    Pass(Frames(), 0.2 + 0.017 * round);
+    PlayPiece(note, 7);
+    const std::int64_t mark = Frames();
+    Pass(mark, 0.3);
+    const auto loudness = Windows(mark, 0.0, 0.3, 0.005);
+    const auto heard =
+        std::find_if(loudness.begin(), loudness.end(), [](double w) { return w > kLoud; });
+    ASSERT_NE(heard, loudness.end()) << "the piece was not heard, round " << round;
+    // The buffer being filled when the piece was started, the next, and
+    // the note's own attack.
+    EXPECT_LT(0.005 * double(heard - loudness.begin()), 0.06)
+        << "the piece started late, round " << round;
+  }
+}
+
 TEST_F(DiskAudio, PiecesStartedWhileTheSoundFontLoadsPlayOnceItIsInUnlessStopped) {
   Watchdog dog(60);
   const std::string piece = Put("note.mid", OneNotePiece(96));
