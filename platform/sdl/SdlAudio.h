@@ -10,6 +10,10 @@
 
 namespace platform {
 
+// The rate the mix runs at, the device is opened at and the music is
+// synthesised at, in frames a second.
+inline constexpr int kAudioRate = 32000;
+
 // Opens the audio device on construction (initialising SDL's audio subsystem
 // itself). Without a device, a SoundFont or a decodable file everything is
 // silence; nothing here ever fails loudly.

@@ -35,15 +35,16 @@ constexpr int kVoices = 48;
 // reset of the synth (and the player resets it at each repeat), so it is set
 // again for the channel of every event the player sends.
 constexpr int kInterpolation = FLUID_INTERP_LINEAR;
-// The music is rendered ahead in runs of this many frames (93 ms at 44.1 kHz)
-// and handed out a device buffer at a time: the synth is woken a quarter as
-// often and most of what it works on is still in the cache after a run's
-// first block, which takes about a fifth off the audio thread's time, while
-// the device buffer, and so the delay of a sound effect, stays short. What
-// is heard does not change: a piece starts and stops at the same device
-// buffer as before (changing pieces drops what was rendered ahead), and a
-// piece rendered in runs differs from one rendered a device buffer at a time
-// only some 42 dB down, with no third of an octave and no note changed.
+// The music is rendered ahead in runs of this many frames (four device
+// buffers, 128 ms) and handed out a device buffer at a time: the synth is
+// woken a quarter as often and most of what it works on is still in the
+// cache after a run's first block, which takes about a fifth off the audio
+// thread's time, while the device buffer, and so the delay of a sound
+// effect, stays short. What is heard does not change: a piece starts and
+// stops at the same device buffer as before (changing pieces drops what was
+// rendered ahead), and a piece rendered in runs differs from one rendered a
+// device buffer at a time only some 42 dB down, with no third of an octave
+// and no note changed.
 constexpr int kRunFrames = 4096;
 
 void QuietFluidSynth() {
