@@ -27,6 +27,12 @@ inline constexpr std::int32_t kDefaultFontSize = 20;
 // The #button target that goes on with the story without a jump.
 inline constexpr std::string_view kThroughTarget = "THROUGH";
 
+// The labels the game itself jumps to: a click on the title, the clock
+// running out, and the sayings scroller typing its last saying.
+inline constexpr std::string_view kStartLabel = "@start";
+inline constexpr std::string_view kGameOverLabel = "@gameover";
+inline constexpr std::string_view kSayEndLabel = "@sayend";
+
 // What an argument word is taken as.
 enum class Arg : std::uint8_t {
   Number,   // a decimal 32-bit integer
