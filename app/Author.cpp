@@ -6,7 +6,7 @@
 #include <ostream>
 #include <utility>
 
-#include "app/GaleForm.h"
+#include "engine/GaleForm.h"
 #include "app/StoryText.h"
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"

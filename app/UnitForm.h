@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/GaleForm.h"
+#include "engine/GaleForm.h"
 #include "game/Frame.h"
 
 namespace platform {
