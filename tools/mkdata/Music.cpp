@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "game/BaseFiles.h"
 #include "tools/mkdata/MidiWriter.h"
 
 namespace mkdata {
@@ -104,7 +105,7 @@ MusicPiece FlareMorning() {
     }
     WriteLine(flute, 1, tick, kEighth, melody[bar], 92);
   });
-  return piece.Finish("flaremorning.mid");
+  return piece.Finish(std::string(basefiles::kTitleMusic));
 }
 
 MusicPiece Garden() {
