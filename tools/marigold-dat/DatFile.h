@@ -7,18 +7,16 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "game/StoryCommands.h"
 
 namespace mgdat {
 
-// A JSON string literal (quotes included) of UTF-8 text.
-std::string JsonString(std::string_view utf8);
-
 struct TraceOptions {
-  bool plain = false;            // read the file unscrambled
-  std::string label = "@start";  // CP932 label to jump to first
-  bool labelMustExist = false;   // a label the story lacks throws instead of starting at the top
+  bool plain = false;  // the file is the author's UTF-8 text, not a scrambled line file
+  std::string label{story::kStartLabel};  // CP932 label to jump to first
+  bool labelMustExist = false;  // a label the story lacks throws instead of starting at the top
   std::int64_t maxDeliveries = 1000;
   std::int32_t heat = 0;     // the heat every #heatyJump sees
   std::vector<int> choices;  // 1-based buttons picked, one per choice in order

@@ -24,6 +24,7 @@
 #include "script/GaleScript.h"
 #include "script/GaleUtility.h"
 #include "script/MyCrypt.h"
+#include "tools/story/StoryWalk.h"
 
 namespace lint {
 namespace {
@@ -38,38 +39,9 @@ constexpr int kMaxScriptLines = TScriptUnit::kCapacity - 1;
 // The painter shifts text right and down by up to this many pixels.
 constexpr int kTextJitter = kTextShake - 1;
 
-// One script entry as the loader stores it, classified as the interpreter
-// would take it: the interpreter's own kinds, a registered story command, or
-// a story line.
-enum class Kind { kEmpty, kLabel, kEnd, kGoto, kCommand, kText };
-
-struct Entry {
-  std::string text;
-  Kind kind = Kind::kText;
-  const story::Command* command = nullptr;  // for kCommand
-  TWordList words;
-};
-
-Entry MakeEntry(const std::string& line) {
-  Entry entry;
-  entry.text = StoredEntry(line);
-  const TEntryKind kind = ClassifyEntry(entry.text, entry.words);
-  if (kind == TEntryKind::Other) {
-    entry.command = story::Find(entry.words.front());
-    entry.kind = entry.command ? Kind::kCommand : Kind::kText;
-  } else {
-    entry.kind = kind == TEntryKind::Empty   ? Kind::kEmpty
-                 : kind == TEntryKind::Label ? Kind::kLabel
-                 : kind == TEntryKind::End   ? Kind::kEnd
-                                             : Kind::kGoto;
-  }
-  return entry;
-}
-
-// True for an entry that runs the given command.
-bool Runs(const Entry& entry, story::Id id) {
-  return entry.kind == Kind::kCommand && entry.command->id == id;
-}
+using storywalk::Entry;
+using storywalk::Kind;
+using storywalk::Runs;
 
 // What a limit's places are called in messages, and over what they count.
 const char* LimitNoun(story::Limit limit) {
@@ -198,7 +170,7 @@ class Checker {
  public:
   Checker(const std::vector<std::string>& lines, fs::path folder, const Options& options)
       : folder_(std::move(folder)), options_(options) {
-    for (const std::string& line : lines) entries_.push_back(MakeEntry(line));
+    entries_ = storywalk::MakeEntries(lines);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
       if (entries_[i].kind == Kind::kLabel) labels_[entries_[i].text].push_back(LineOf(i));
     }
@@ -401,7 +373,7 @@ class Checker {
                  std::to_string(given) + ": the game stops with an error");
       return;
     }
-    ForEachArgument(c, words, [&](const story::Param& param, std::size_t index) {
+    storywalk::ForEachArgument(c, words, [&](const story::Param& param, std::size_t index) {
       CheckArgument(line, c, command, param, words, index);
     });
     if (c.pairs && given % 2 == 1) {
@@ -421,22 +393,6 @@ class Checker {
         break;
     }
     if (c.stopsClock) clockStopped_ = true;
-  }
-
-  // Calls fn(param, index) for every argument word the command reads, and
-  // for every required one that is missing (index past the words).
-  template <typename Fn>
-  static void ForEachArgument(const story::Command& c, const TWordList& words, Fn fn) {
-    if (c.pairs) {
-      for (std::size_t at = 1; at + 1 < words.size(); at += 2) {
-        fn(c.params[0], at);
-        fn(c.params[1], at + 1);
-      }
-      return;
-    }
-    for (std::size_t i = 0; i < c.Count(); ++i) {
-      if (i + 1 < words.size() || i < c.required) fn(c.params[i], i + 1);
-    }
   }
 
   void CheckArgument(int line, const story::Command& c, const std::string& command,
@@ -515,82 +471,79 @@ class Checker {
     }
   }
 
-  // Batches in file order (jumps aside): buttons gathered for one passage,
-  // and the width of each story line at its passage's font size.
-  void CheckPassages() {
-    const int n = static_cast<int>(entries_.size());
-    int lineCount = 0;
-    int fontSize = kDefaultFontSize;
-    std::vector<int> textLines;
-    textOrigin_ = {0, 0};
-    bool originSet = false;  // a picture with a marker came before
-    auto close = [&] {
-      MeasureLines(textLines, fontSize);
-      textLines.clear();
-      lineCount = 0;
-      for (std::size_t l = 0; l < used_.size(); ++l) {
-        if (PerPassage(static_cast<story::Limit>(l))) used_[l] = 0;
+  // The passages in file order (jumps aside), along the story walk: buttons
+  // gathered for one passage, and the width of each story line at its
+  // passage's font size.
+  class PassageChecker : public storywalk::PassageVisitor {
+   public:
+    explicit PassageChecker(Checker& checker) : c_(checker) {}
+
+    void PassageEnds(const std::vector<int>& lines) override {
+      c_.MeasureLines(lines, fontSize_);
+      for (std::size_t l = 0; l < c_.used_.size(); ++l) {
+        if (PerPassage(static_cast<story::Limit>(l))) c_.used_[l] = 0;
       }
-      fontSize = kDefaultFontSize;
-    };
-    for (int i = 0; i + 1 < n; ++i) {
-      const Entry& entry = entries_[i];
-      switch (entry.kind) {
-        case Kind::kEmpty:
-        case Kind::kLabel:
-          if (lineCount > 0) close();
-          break;
-        case Kind::kText:
-          textLines.push_back(i);
-          if (++lineCount == kMaxStoryLines) close();
-          break;
-        case Kind::kEnd:
-          if (lineCount > 0) {
-            Report(LineOf(i), Severity::kWarning,
-                   "#end ends the game on the click that would show the passage above (from "
-                   "line " +
-                       std::to_string(LineOf(textLines.front())) +
-                       "), so its text is never seen: put an empty line before #end");
-          }
-          close();
-          break;
-        case Kind::kGoto:
-          close();
-          break;
-        case Kind::kCommand:
-          if (Runs(entry, story::Id::HeatyJump) && lineCount > 0) {
-            Report(LineOf(i), Severity::kWarning,
-                   "#heatyJump after text of its own passage (from line " +
-                       std::to_string(LineOf(textLines.front())) +
-                       "): the jump is decided as that passage appears, before the player "
-                       "could heat up while reading it; put an empty line before #heatyJump so "
-                       "that it runs on the click that leaves the passage");
-          }
-          if (Runs(entry, story::Id::Button)) CheckButtonCorners(i);
-          if (Runs(entry, story::Id::ImageSub)) CheckFringe(i);
-          if (PerPassage(entry.command->limit)) {
-            TakePlace(LineOf(i), *entry.command, platform::Cp932ToUtf8(entry.words.front()));
-          }
-          if (Runs(entry, story::Id::Font)) {
-            if (entry.words.size() >= 2 && IsInteger(entry.words[1])) {
-              fontSize = StrToInt(entry.words[1]);
-            }
-          } else if (Runs(entry, story::Id::Image) && entry.words.size() >= 2) {
-            const PictureInfo* info = Picture(entry.words[1]);
-            if (info != nullptr && info->marker) {
-              textOrigin_ = *info->marker;
-              originSet = true;
-            } else if (info != nullptr && info->loaded && !originSet) {
-              Report(LineOf(i), Severity::kWarning,
-                     Show("dat\\" + entry.words[1]) +
-                         " has no marker pixel (pure blue, 0,0,255) and no earlier picture "
-                         "placed the text: the story text starts at 0,0");
-            }
-          }
-          break;
+      fontSize_ = kDefaultFontSize;
+    }
+
+    void End(const storywalk::Step& step) override {
+      if (step.passage.empty()) return;
+      c_.Report(LineOf(step.index), Severity::kWarning,
+                "#end ends the game on the click that would show the passage above (from "
+                "line " +
+                    std::to_string(LineOf(step.passage.front())) +
+                    "), so its text is never seen: put an empty line before #end");
+    }
+
+    void Command(const storywalk::Step& step) override {
+      const Entry& entry = step.entry;
+      const int i = step.index;
+      if (Runs(entry, story::Id::HeatyJump) && !step.passage.empty()) {
+        c_.Report(LineOf(i), Severity::kWarning,
+                  "#heatyJump after text of its own passage (from line " +
+                      std::to_string(LineOf(step.passage.front())) +
+                      "): the jump is decided as that passage appears, before the player "
+                      "could heat up while reading it; put an empty line before #heatyJump so "
+                      "that it runs on the click that leaves the passage");
+      }
+      if (Runs(entry, story::Id::Button)) c_.CheckButtonCorners(i);
+      if (Runs(entry, story::Id::ImageSub)) c_.CheckFringe(i);
+      if (PerPassage(entry.command->limit)) {
+        c_.TakePlace(LineOf(i), *entry.command, platform::Cp932ToUtf8(entry.words.front()));
+      }
+      if (Runs(entry, story::Id::Font)) {
+        if (entry.words.size() >= 2 && IsInteger(entry.words[1])) {
+          fontSize_ = StrToInt(entry.words[1]);
+        }
+      } else if (Runs(entry, story::Id::Image) && entry.words.size() >= 2) {
+        PlaceText(i, entry.words[1]);
       }
     }
-    close();
+
+   private:
+    // An #image moves the story text to its marker pixel.
+    void PlaceText(int index, const std::string& picture) {
+      const PictureInfo* info = c_.Picture(picture);
+      if (info != nullptr && info->marker) {
+        c_.textOrigin_ = *info->marker;
+        originSet_ = true;
+      } else if (info != nullptr && info->loaded && !originSet_) {
+        c_.Report(LineOf(index), Severity::kWarning,
+                  Show("dat\\" + picture) +
+                      " has no marker pixel (pure blue, 0,0,255) and no earlier picture "
+                      "placed the text: the story text starts at 0,0");
+      }
+    }
+
+    Checker& c_;
+    int fontSize_ = kDefaultFontSize;  // the passage's font size so far
+    bool originSet_ = false;           // a picture with a marker came before
+  };
+
+  void CheckPassages() {
+    textOrigin_ = {0, 0};
+    PassageChecker checker(*this);
+    storywalk::WalkPassages(entries_, checker);
   }
 
   // What was read of a picture the story names, or nullptr when it was not
@@ -695,22 +648,9 @@ class Checker {
     }
   }
 
-  // The index that JumpToLabel would move the cursor to, or `cursor` itself
-  // when the label is not found. `entries_` plus the repeated last entry form
-  // the page.
+  // Where the interpreter's label search from `cursor` lands.
   int JumpFrom(int cursor, const std::string& label) const {
-    if (!IsLabel(label, 1)) return cursor;
-    const int count = static_cast<int>(entries_.size()) + 1;
-    auto at = [&](int i) -> const std::string& {
-      return entries_[std::min<std::size_t>(i, entries_.size() - 1)].text;
-    };
-    for (int i = cursor + 1; i < count; ++i) {
-      if (at(i) == label) return i;
-    }
-    for (int i = 0; i < cursor; ++i) {
-      if (at(i) == label) return i;
-    }
-    return cursor;
+    return storywalk::JumpFrom(entries_, cursor, label);
   }
 
   // Follows the interpreter through one batch delivered with the cursor at
@@ -739,18 +679,16 @@ class Checker {
           continue;
         }
         if (entry.kind == Kind::kEnd || (entry.command && entry.command->stopsClock)) break;
-        if (entry.kind == Kind::kGoto) {
-          if (entry.words.size() < 2) break;  // raises an error; reported elsewhere
-          cursor = JumpFrom(cursor, entry.words[1]);
-        } else if (entry.command && entry.command->jumps) {
-          ForEachArgument(*entry.command, entry.words,
-                          [&](const story::Param& param, std::size_t index) {
-                            if (param.kind != story::Arg::Label || index >= entry.words.size()) {
-                              return;
-                            }
-                            const int target = JumpFrom(cursor, entry.words[index]);
-                            if (target != cursor) ways.push_back({target, lineCount});
-                          });
+        if (entry.kind == Kind::kGoto && entry.words.size() < 2)
+          break;  // an error, reported elsewhere
+        for (const storywalk::Way& way : storywalk::WaysOf(entry)) {
+          if (way.by == storywalk::Way::By::kGoto) {
+            cursor = JumpFrom(cursor, way.target);
+          } else if (way.by == storywalk::Way::By::kBranch) {
+            // Each branch a way on; not taking any reads on here.
+            const int target = JumpFrom(cursor, way.target);
+            if (target != cursor) ways.push_back({target, lineCount});
+          }
         }
       }
     }
@@ -758,9 +696,9 @@ class Checker {
   }
 
   void CheckGameLabels() {
-    static const std::string kStart = "@start";
-    static const std::string kGameOver = "@gameover";
-    static const std::string kSayEnd = "@sayend";
+    static const std::string kStart(story::kStartLabel);
+    static const std::string kGameOver(story::kGameOverLabel);
+    static const std::string kSayEnd(story::kSayEndLabel);
     if (!HasLabel(kStart)) {
       Report(1, Severity::kError,
              MissingLabelMessage(kStart, ": the first click on the title jumps there"));
@@ -771,7 +709,7 @@ class Checker {
                  MissingLabelMessage(kSayEnd, ": the game jumps there when the sayings end"));
     }
     // The countdown starts with the game; a first passage that stops it (or
-    // ends the script) means time never runs out. The game jumps to "@start"
+    // ends the script) means time never runs out. The game jumps to the start label
     // with the cursor on the first line, which it never compares; without
     // the label the first passage starts at the top.
     const int startIndex = std::min(JumpFrom(0, kStart), static_cast<int>(entries_.size()));
@@ -791,8 +729,8 @@ class Checker {
     for (const int line : gameOver->second) {
       if (BatchMayKeepClock(line - 1)) {
         Report(line, Severity::kError,
-               "the passage after \"@gameover\" neither runs #stopTimer nor #finalize: the game "
-               "replays it on every tick");
+               "the passage after \"" + kGameOver +
+                   "\" neither runs #stopTimer nor #finalize: the game replays it on every tick");
       }
     }
   }
@@ -875,13 +813,11 @@ fs::path DataFolderOf(const fs::path& story, bool plain,
 void CountStory(const std::vector<std::string>& lines, Result& result) {
   std::set<std::string> labels;
   std::set<std::string> pictures;
-  for (const std::string& line : lines) {
-    TWordList words;
-    const TEntryKind kind = ClassifyEntry(StoredEntry(line), words);
-    if (kind == TEntryKind::Label) labels.insert(words.front());
-    if (kind != TEntryKind::Other) continue;
-    const story::Command* command = story::Find(words.front());
-    if (command != nullptr && command->picture && words.size() >= 2) pictures.insert(words[1]);
+  for (const Entry& entry : storywalk::MakeEntries(lines)) {
+    if (entry.kind == Kind::kLabel) labels.insert(entry.words.front());
+    if (entry.kind == Kind::kCommand && entry.command->picture && entry.words.size() >= 2) {
+      pictures.insert(entry.words[1]);
+    }
   }
   result.lines = static_cast<int>(lines.size());
   result.labels = static_cast<int>(labels.size());
@@ -965,10 +901,11 @@ namespace {
 // A story that reads as plain text was most likely given without --plain.
 void AddPlainHint(const fs::path& path, std::vector<Diagnostic>& diagnostics) {
   for (const std::string& line : ReadLines(ReadBytes(path))) {
-    if (NormaliseWords(line).front() == "@start") {
-      diagnostics.push_back({1, Severity::kInfo,
-                             "the file holds \"@start\" unscrambled: it looks like plain "
-                             "text; check it with --plain"});
+    if (NormaliseWords(line).front() == story::kStartLabel) {
+      diagnostics.push_back(
+          {1, Severity::kInfo,
+           "the file holds \"" + std::string(story::kStartLabel) +
+               "\" unscrambled: it looks like plain text; check it with --plain"});
       return;
     }
   }

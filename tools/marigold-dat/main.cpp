@@ -55,7 +55,7 @@ int TraceCommand(const cli::Command& command, const cli::Parsed& parsed) {
   options.plain = parsed.Has("--plain");
   if (auto max = parsed.Value("--max")) options.maxDeliveries = cli::Count(command, "--max", *max);
   const std::string& file = parsed.operands[0];
-  const std::string label = parsed.Value("--label").value_or("@start");
+  const std::string label = parsed.Value("--label").value_or(std::string(story::kStartLabel));
   options.labelMustExist = parsed.Value("--label").has_value();
   if (auto heat = parsed.Value("--heat")) {
     options.heat = static_cast<std::int32_t>(cli::Count(command, "--heat", *heat, 2147483647LL));
@@ -121,6 +121,7 @@ int GraphCommand(const cli::Command&, const cli::Parsed& parsed) {
 }
 
 const std::vector<Subcommand>& Subcommands() {
+  const std::string start(story::kStartLabel);
   static const std::vector<Subcommand> list = {
       {{"marigold-dat pack",
         "usage: marigold-dat pack IN OUT\n",
@@ -145,14 +146,15 @@ const std::vector<Subcommand>& Subcommands() {
         "usage: marigold-dat trace FILE [--plain] [--label L] [--max N] [--heat N]\n"
         "                          [--choose B1,B2,...]\n",
         "Follows a story as the game would: loads FILE as the game loads its story\n"
-        "(scrambled unless --plain), jumps to L (default @start) and prints one JSON\n"
-        "object per delivery (its commands, its lines, the buttons it shows) until the\n"
-        "script ends or N deliveries (default 1000) were made. A label the story does\n"
-        "not hold is an error.\n"
-        "  --heat N     every #heatyJump chooses as the game would with heat N (default 0)\n"
-        "  --choose B1,B2,...  at each choice in turn, click button Bk (1-based, in the\n"
-        "               order listed); at a choice with no pick left the game waits, and\n"
-        "               the trace ends with {\"stopped\":\"choice\"}\n",
+        "(scrambled, or the author's UTF-8 text with --plain), jumps to L (default\n" +
+            start +
+            ") and prints one JSON object per delivery (its commands, its lines, the\n"
+            "buttons it shows) until the script ends or N deliveries (default 1000) were\n"
+            "made. A label the story does not hold is an error.\n"
+            "  --heat N     every #heatyJump chooses as the game would with heat N (default 0)\n"
+            "  --choose B1,B2,...  at each choice in turn, click button Bk (1-based, in the\n"
+            "               order listed); at a choice with no pick left the game waits, and\n"
+            "               the trace ends with {\"stopped\":\"choice\"}\n",
         {"--plain"},
         {"--label", "--max", "--heat", "--choose"},
         1,

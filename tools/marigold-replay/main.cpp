@@ -25,7 +25,7 @@
 #include "platform/TextRaster.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tools/imagewrite/ImageWrite.h"
-#include "tools/marigold-dat/DatFile.h"
+#include "tools/story/Json.h"
 
 namespace {
 
@@ -80,12 +80,10 @@ cli::Command ReplayCommand() {
           0};
 }
 
-std::string Json(const std::string& utf8) {
-  return mgdat::JsonString(utf8);
-}
+using storyjson::Cp932;
 
-std::string JsonCp932(const std::string& cp932) {
-  return Json(platform::Cp932ToUtf8(cp932));
+std::string Json(const std::string& utf8) {
+  return storyjson::String(utf8);
 }
 
 // Resident memory of this process in KiB (VmRSS), -1 when unknown.
@@ -235,7 +233,7 @@ int Replay(const cli::Parsed& parsed) {
         if (r.call.what == "LoadFile") {
           musicFile = r.call.file;
         } else if (r.call.what == "Play") {
-          std::cout << head << "\"music\":\"play\",\"file\":" << JsonCp932(musicFile)
+          std::cout << head << "\"music\":\"play\",\"file\":" << Cp932(musicFile)
                     << ",\"loop\":" << (r.call.a == 7 ? 1 : 0) << "}\n";
         } else if (r.call.what == "Stop") {
           std::cout << head << "\"music\":\"stop\"}\n";
@@ -247,7 +245,7 @@ int Replay(const cli::Parsed& parsed) {
         return;
       case Kind::Sound:
         if (r.call.what == "PlaySound") {
-          std::cout << head << "\"sound\":\"play\",\"file\":" << JsonCp932(r.call.file)
+          std::cout << head << "\"sound\":\"play\",\"file\":" << Cp932(r.call.file)
                     << ",\"loop\":" << r.call.a << "}\n";
         } else {
           std::cout << head << "\"sound\":\"stop\"}\n";
@@ -279,7 +277,7 @@ int Replay(const cli::Parsed& parsed) {
     Game.StoryScript->BatchHandler = [&, deliver](const TWordList& lines) {
       std::cout << "{\"tick\":" << tickNow() << ",\"passage\":[";
       for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::cout << (i ? "," : "") << JsonCp932(lines[i]);
+        std::cout << (i ? "," : "") << Cp932(lines[i]);
       }
       std::cout << "]}\n";
       if (deliver) deliver(lines);
