@@ -1,10 +1,10 @@
-#include "tools/mkdata/Sounds.h"
+#include "tools/gamedata/Sounds.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "tools/mkdata/Rng.h"
+#include "tools/gamedata/Rng.h"
 
 namespace mkdata {
 namespace {

@@ -1,9 +1,9 @@
-#include "tools/mkdata/Music.h"
+#include "tools/gamedata/Music.h"
 
 #include <algorithm>
 #include <sstream>
 
-#include "tools/mkdata/MidiWriter.h"
+#include "tools/gamedata/MidiWriter.h"
 
 namespace mkdata {
 namespace {

@@ -1,10 +1,10 @@
-#include "tools/mkdata/Pictures.h"
+#include "tools/gamedata/Pictures.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "tools/mkdata/Rng.h"
+#include "tools/gamedata/Rng.h"
 
 namespace mkdata {
 
