@@ -50,6 +50,22 @@ int Unpack(const cli::Command&, const cli::Parsed& parsed) {
   return Convert(parsed, false);
 }
 
+// The buttons --choose picks, "B1,B2,...", each counted from 1.
+std::vector<int> Picks(const cli::Command& command, const std::string& list) {
+  std::vector<int> picks;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    if (comma == std::string::npos) comma = list.size();
+    const long long pick =
+        cli::Count(command, "--choose", list.substr(start, comma - start), story::kMaxButtons);
+    if (pick < 1) throw cli::UsageError("--choose: buttons count from 1", command.usage);
+    picks.push_back(static_cast<int>(pick));
+    start = comma + 1;
+  }
+  return picks;
+}
+
 int TraceCommand(const cli::Command& command, const cli::Parsed& parsed) {
   mgdat::TraceOptions options;
   options.plain = parsed.Has("--plain");
@@ -60,18 +76,7 @@ int TraceCommand(const cli::Command& command, const cli::Parsed& parsed) {
   if (auto heat = parsed.Value("--heat")) {
     options.heat = static_cast<std::int32_t>(cli::Count(command, "--heat", *heat, 2147483647LL));
   }
-  if (auto choose = parsed.Value("--choose")) {
-    std::size_t start = 0;
-    while (start <= choose->size()) {
-      std::size_t comma = choose->find(',', start);
-      if (comma == std::string::npos) comma = choose->size();
-      const long long pick =
-          cli::Count(command, "--choose", choose->substr(start, comma - start), story::kMaxButtons);
-      if (pick < 1) throw cli::UsageError("--choose: buttons count from 1", command.usage);
-      options.choices.push_back(static_cast<int>(pick));
-      start = comma + 1;
-    }
-  }
+  if (auto choose = parsed.Value("--choose")) options.choices = Picks(command, *choose);
   cli::RequireFile(platform::NativePath(file));
 
   // The story is named to the engine as the game names files: in CP932.
