@@ -1,3 +1,19 @@
+// "marigold-dat lint", the story checker (Lint.h).
+//
+// This file, section by section:
+//   1. Words and numbers   the game's sizes, how messages quote the story
+//   2. Data files          the game's own lookup of a file the story names
+//   3. Pictures            what a picture tells: its marker, its see-through fringe
+//   4. The checker         class Checker, one story against its data folder:
+//        4a. Running and reporting   the checks in turn, labels, their messages
+//        4b. Lines and commands      each line, its command's arguments, limits
+//        4c. Files named             pictures, music and sounds the story names
+//        4d. Passages                along the story walk: buttons, corners,
+//                                    fringes, line widths
+//        4e. The game's own labels   the start, the clock, the sayings, duplicates
+//   5. Reading a story     the file's bytes to CP932 lines, scrambled or UTF-8
+//   6. Running the check   data folder, base files, the summary, RunLint
+
 #include "tools/marigold-dat/Lint.h"
 
 #include <algorithm>
@@ -30,6 +46,10 @@ namespace lint {
 namespace {
 
 namespace fs = std::filesystem;
+
+// -------------------------------------------------------------------------------------------------
+// 1. Words and numbers: the game's sizes, how messages quote the story
+// -------------------------------------------------------------------------------------------------
 
 // The game's fixed sizes and limits, as the game itself reads them.
 using story::kDefaultFontSize;
@@ -78,6 +98,10 @@ bool EndsWith(const std::string& text, const std::string& tail, bool ignoreCase)
   return ignoreCase ? SameTextIgnoringCase(end, tail) : end == tail;
 }
 
+// -------------------------------------------------------------------------------------------------
+// 2. Data files: the game's own lookup of a file the story names
+// -------------------------------------------------------------------------------------------------
+
 // Where a file named in the script is found below the data folder, looked
 // up by the game's own lookup.
 struct Lookup {
@@ -102,6 +126,10 @@ Lookup FindDataFile(const fs::path& folder, const std::string& cp932Name) {
   result.spelling = raw ? platform::Cp932ToUtf8(found->spelling) : found->spelling;
   return result;
 }
+
+// -------------------------------------------------------------------------------------------------
+// 3. Pictures: what a picture tells, its marker pixel and see-through fringe
+// -------------------------------------------------------------------------------------------------
 
 // What a picture tells about the story text: the column of its marker.
 struct PictureInfo {
@@ -166,6 +194,11 @@ PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
   return info;
 }
 
+// -------------------------------------------------------------------------------------------------
+// 4. The checker: one story's lines against its data folder
+// -------------------------------------------------------------------------------------------------
+
+// The checks of one story, run in turn by Run.
 class Checker {
  public:
   Checker(const std::vector<std::string>& lines, fs::path folder, const Options& options)
@@ -197,6 +230,10 @@ class Checker {
   }
 
  private:
+  // -----------------------------------------------------------------------------------------------
+  // 4a. Running and reporting: the checks in turn, labels and their messages
+  // -----------------------------------------------------------------------------------------------
+
   static int LineOf(std::size_t index) { return static_cast<int>(index) + 1; }
 
   void Report(int line, Severity severity, std::string message) {
@@ -223,106 +260,9 @@ class Checker {
     return message;
   }
 
-  // A jump target as "#goto", "#button" and "#heatyJump" name it.
-  void CheckJumpTarget(int line, const std::string& target, const std::string& what) {
-    if (!IsLabel(target, 1)) {
-      Report(line, Severity::kError,
-             what + " " + Show(target) + " is not a label (labels begin with \"@\"): the jump " +
-                 "does nothing");
-      return;
-    }
-    if (!HasLabel(target))
-      Report(line, Severity::kError, what + ": " + MissingLabelMessage(target));
-  }
-
-  void CheckNumber(int line, const TWordList& words, std::size_t index, const std::string& what) {
-    const std::string command = platform::Cp932ToUtf8(words.front());
-    if (words.size() <= index) {
-      Report(line, Severity::kError, command + ": missing " + what + " (an integer)");
-    } else if (!IsInteger(words[index])) {
-      Report(line, Severity::kError,
-             command + ": " + what + " " + Show(words[index]) + " is not an integer");
-    }
-  }
-
-  void CheckLastLine() {
-    if (entries_.empty()) return;
-    const Entry& last = entries_.back();
-    if (last.kind == Kind::kEmpty || last.kind == Kind::kLabel) return;
-    if (last.kind == Kind::kText && last.words.front().empty()) return;  // blanks only
-    if (last.kind == Kind::kEnd) return;
-    Report(LineOf(entries_.size() - 1), Severity::kWarning,
-           std::string("the game never runs the file's last line; this ") +
-               (last.kind == Kind::kText ? "text" : "command") +
-               " is lost (end the file with an empty or comment line)");
-  }
-
-  // Characters of a text that the story font has no glyph for (blanks and
-  // control characters aside), each named once.
-  void CheckGlyphs(int line, const std::string& text) {
-    if (!options_.hasGlyph) return;
-    std::string missing;
-    std::set<char32_t> seen;
-    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
-      const std::string piece = text.substr(i, CharLength(text, i));
-      const std::u32string chars = platform::Cp932ToUtf32(piece);
-      if (chars.size() != 1) continue;  // bytes that do not decode are reported elsewhere
-      const char32_t c = chars[0];
-      if (c <= 0x20 || c == 0x3000 || !seen.insert(c).second || options_.hasGlyph(c)) continue;
-      missing += (missing.empty() ? "\"" : ", \"") + platform::Cp932ToUtf8(piece) + "\"";
-    }
-    if (!missing.empty()) {
-      Report(line, Severity::kWarning, "the font cannot draw " + missing + "; it stays blank");
-    }
-  }
-
-  void CheckFile(int line, const std::string& name, bool picture) {
-    const std::string shown = Show("dat\\" + name);
-    const Lookup lookup = FindDataFile(folder_, name);
-    const bool jpegName = EndsWith(name, ".jpg", false) || EndsWith(name, ".jpeg", false);
-    if (picture && !jpegName && (EndsWith(name, ".jpg", true) || EndsWith(name, ".jpeg", true))) {
-      Report(line, Severity::kError,
-             shown + ": only names ending in \".jpg\" or \".jpeg\" in small letters are read " +
-                 "as JPEG; this one is read as a bitmap and fails");
-    }
-    // A file the game cannot read: a picture stops it, a sound plays nothing.
-    auto unusable = [&](const char* what, const char* forPicture) {
-      Report(line, Severity::kError,
-             shown + what + (picture ? forPicture : " (the game plays nothing)"));
-    };
-    if (!lookup.found) {
-      unusable(" does not exist in the data folder",
-               " (a missing picture stops the game with an error)");
-      return;
-    }
-    if (!lookup.regular) {
-      unusable(" is a folder, not a file", " (the game cannot open it and stops with an error)");
-      return;
-    }
-    if (lookup.rule == platform::FoundBy::kFoldedCase) {
-      Report(line, Severity::kWarning,
-             shown + " exists only as \"" + lookup.spelling +
-                 "\": the game finds it because it looks names up without regard to letter " +
-                 "case, but write the exact spelling");
-    } else if (lookup.rule != platform::FoundBy::kExact) {
-      Report(line, Severity::kWarning,
-             shown + " exists only under its Shift-JIS bytes (\"" + lookup.spelling +
-                 "\" as CP932): the archive it came from stored the name unconverted; the " +
-                 "game finds it, but rename the file to its UTF-8 spelling");
-    }
-    if (!picture ||
-        (!jpegName && (EndsWith(name, ".jpg", true) || EndsWith(name, ".jpeg", true)))) {
-      return;
-    }
-    auto cached = pictures_.find(lookup.path);
-    if (cached == pictures_.end()) {
-      cached = pictures_.emplace(lookup.path, ReadPicture(lookup.path, jpegName)).first;
-    }
-    const PictureInfo& info = cached->second;
-    if (!info.error.empty()) {
-      Report(line, Severity::kError, shown + " cannot be loaded: " + info.error);
-    }
-  }
+  // -----------------------------------------------------------------------------------------------
+  // 4b. Lines and commands: each line, its command's arguments, the limits
+  // -----------------------------------------------------------------------------------------------
 
   // Commands and text of one interpreted line, in file order.
   void CheckEntry(int index) {
@@ -440,6 +380,59 @@ class Checker {
     }
   }
 
+  // A jump target as "#goto", "#button" and "#heatyJump" name it.
+  void CheckJumpTarget(int line, const std::string& target, const std::string& what) {
+    if (!IsLabel(target, 1)) {
+      Report(line, Severity::kError,
+             what + " " + Show(target) + " is not a label (labels begin with \"@\"): the jump " +
+                 "does nothing");
+      return;
+    }
+    if (!HasLabel(target))
+      Report(line, Severity::kError, what + ": " + MissingLabelMessage(target));
+  }
+
+  void CheckNumber(int line, const TWordList& words, std::size_t index, const std::string& what) {
+    const std::string command = platform::Cp932ToUtf8(words.front());
+    if (words.size() <= index) {
+      Report(line, Severity::kError, command + ": missing " + what + " (an integer)");
+    } else if (!IsInteger(words[index])) {
+      Report(line, Severity::kError,
+             command + ": " + what + " " + Show(words[index]) + " is not an integer");
+    }
+  }
+
+  void CheckLastLine() {
+    if (entries_.empty()) return;
+    const Entry& last = entries_.back();
+    if (last.kind == Kind::kEmpty || last.kind == Kind::kLabel) return;
+    if (last.kind == Kind::kText && last.words.front().empty()) return;  // blanks only
+    if (last.kind == Kind::kEnd) return;
+    Report(LineOf(entries_.size() - 1), Severity::kWarning,
+           std::string("the game never runs the file's last line; this ") +
+               (last.kind == Kind::kText ? "text" : "command") +
+               " is lost (end the file with an empty or comment line)");
+  }
+
+  // Characters of a text that the story font has no glyph for (blanks and
+  // control characters aside), each named once.
+  void CheckGlyphs(int line, const std::string& text) {
+    if (!options_.hasGlyph) return;
+    std::string missing;
+    std::set<char32_t> seen;
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+      const std::string piece = text.substr(i, CharLength(text, i));
+      const std::u32string chars = platform::Cp932ToUtf32(piece);
+      if (chars.size() != 1) continue;  // bytes that do not decode are reported elsewhere
+      const char32_t c = chars[0];
+      if (c <= 0x20 || c == 0x3000 || !seen.insert(c).second || options_.hasGlyph(c)) continue;
+      missing += (missing.empty() ? "\"" : ", \"") + platform::Cp932ToUtf8(piece) + "\"";
+    }
+    if (!missing.empty()) {
+      Report(line, Severity::kWarning, "the font cannot draw " + missing + "; it stays blank");
+    }
+  }
+
   // Limits counted per passage rather than over the whole script.
   static bool PerPassage(story::Limit limit) { return limit == story::Limit::Buttons; }
 
@@ -470,6 +463,71 @@ class Checker {
       if (!lowest || value < *lowest) lowest = value;
     }
   }
+
+  // -----------------------------------------------------------------------------------------------
+  // 4c. Files named: pictures, music and sounds in the data folder
+  // -----------------------------------------------------------------------------------------------
+
+  void CheckFile(int line, const std::string& name, bool picture) {
+    const std::string shown = Show("dat\\" + name);
+    const Lookup lookup = FindDataFile(folder_, name);
+    const bool jpegName = EndsWith(name, ".jpg", false) || EndsWith(name, ".jpeg", false);
+    if (picture && !jpegName && (EndsWith(name, ".jpg", true) || EndsWith(name, ".jpeg", true))) {
+      Report(line, Severity::kError,
+             shown + ": only names ending in \".jpg\" or \".jpeg\" in small letters are read " +
+                 "as JPEG; this one is read as a bitmap and fails");
+    }
+    // A file the game cannot read: a picture stops it, a sound plays nothing.
+    auto unusable = [&](const char* what, const char* forPicture) {
+      Report(line, Severity::kError,
+             shown + what + (picture ? forPicture : " (the game plays nothing)"));
+    };
+    if (!lookup.found) {
+      unusable(" does not exist in the data folder",
+               " (a missing picture stops the game with an error)");
+      return;
+    }
+    if (!lookup.regular) {
+      unusable(" is a folder, not a file", " (the game cannot open it and stops with an error)");
+      return;
+    }
+    if (lookup.rule == platform::FoundBy::kFoldedCase) {
+      Report(line, Severity::kWarning,
+             shown + " exists only as \"" + lookup.spelling +
+                 "\": the game finds it because it looks names up without regard to letter " +
+                 "case, but write the exact spelling");
+    } else if (lookup.rule != platform::FoundBy::kExact) {
+      Report(line, Severity::kWarning,
+             shown + " exists only under its Shift-JIS bytes (\"" + lookup.spelling +
+                 "\" as CP932): the archive it came from stored the name unconverted; the " +
+                 "game finds it, but rename the file to its UTF-8 spelling");
+    }
+    if (!picture ||
+        (!jpegName && (EndsWith(name, ".jpg", true) || EndsWith(name, ".jpeg", true)))) {
+      return;
+    }
+    auto cached = pictures_.find(lookup.path);
+    if (cached == pictures_.end()) {
+      cached = pictures_.emplace(lookup.path, ReadPicture(lookup.path, jpegName)).first;
+    }
+    const PictureInfo& info = cached->second;
+    if (!info.error.empty()) {
+      Report(line, Severity::kError, shown + " cannot be loaded: " + info.error);
+    }
+  }
+
+  // What was read of a picture the story names, or nullptr when it was not
+  // found or not read.
+  const PictureInfo* Picture(const std::string& name) const {
+    const Lookup lookup = FindDataFile(folder_, name);
+    if (!lookup.found) return nullptr;
+    auto cached = pictures_.find(lookup.path);
+    return cached == pictures_.end() ? nullptr : &cached->second;
+  }
+
+  // -----------------------------------------------------------------------------------------------
+  // 4d. Passages, along the story walk: buttons, corners, fringes, line widths
+  // -----------------------------------------------------------------------------------------------
 
   // The passages in file order (jumps aside), along the story walk: buttons
   // gathered for one passage, and the width of each story line at its
@@ -544,15 +602,6 @@ class Checker {
     textOrigin_ = {0, 0};
     PassageChecker checker(*this);
     storywalk::WalkPassages(entries_, checker);
-  }
-
-  // What was read of a picture the story names, or nullptr when it was not
-  // found or not read.
-  const PictureInfo* Picture(const std::string& name) const {
-    const Lookup lookup = FindDataFile(folder_, name);
-    if (!lookup.found) return nullptr;
-    auto cached = pictures_.find(lookup.path);
-    return cached == pictures_.end() ? nullptr : &cached->second;
   }
 
   // The corners the game keeps for itself: a box reaching into them is
@@ -647,6 +696,10 @@ class Checker {
       }
     }
   }
+
+  // -----------------------------------------------------------------------------------------------
+  // 4e. The game's own labels: the start, the clock, the sayings, duplicates
+  // -----------------------------------------------------------------------------------------------
 
   // Where the interpreter's label search from `cursor` lands.
   int JumpFrom(int cursor, const std::string& label) const {
@@ -762,6 +815,14 @@ class Checker {
   std::optional<int> firstSaying_;
 };
 
+}  // namespace
+
+// -------------------------------------------------------------------------------------------------
+// 5. Reading a story: the file's bytes to CP932 lines, scrambled or UTF-8
+// -------------------------------------------------------------------------------------------------
+
+namespace {
+
 // Length of the UTF-8 character that starts at `pos`, or 1 when the bytes
 // there are no well-formed character.
 std::size_t Utf8Length(const std::string& text, std::size_t pos) {
@@ -780,52 +841,6 @@ std::size_t Utf8Length(const std::string& text, std::size_t pos) {
 
 std::string ReadBytes(const fs::path& path) {
   return cli::ReadFile(path);
-}
-
-const char* SeverityWord(Severity severity) {
-  switch (severity) {
-    case Severity::kError:
-      return "error";
-    case Severity::kWarning:
-      return "warning";
-    case Severity::kInfo:
-      return "info";
-  }
-  return "error";
-}
-
-// The data folder of a story: --data's dat/ (or the folder itself when it
-// holds none), else the story's own folder, or for a plain draft the dat/
-// beside it when there is one.
-fs::path DataFolderOf(const fs::path& story, bool plain,
-                      const std::optional<fs::path>& gameFolder) {
-  std::error_code ec;
-  if (gameFolder) {
-    return fs::is_directory(*gameFolder / "dat", ec) ? *gameFolder / "dat" : *gameFolder;
-  }
-  fs::path folder = story.parent_path();
-  if (folder.empty()) folder = ".";
-  if (plain && fs::is_directory(folder / "dat", ec)) return folder / "dat";
-  return folder;
-}
-
-// Lines, labels and pictures of a story, for the summary.
-void CountStory(const std::vector<std::string>& lines, Result& result) {
-  std::set<std::string> labels;
-  std::set<std::string> pictures;
-  for (const Entry& entry : storywalk::MakeEntries(lines)) {
-    if (entry.kind == Kind::kLabel) labels.insert(entry.words.front());
-    if (entry.kind == Kind::kCommand && entry.command->picture && entry.words.size() >= 2) {
-      pictures.insert(entry.words[1]);
-    }
-  }
-  result.lines = static_cast<int>(lines.size());
-  result.labels = static_cast<int>(labels.size());
-  result.pictures = static_cast<int>(pictures.size());
-}
-
-std::string Counted(int n, const std::string& one) {
-  return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
 }
 
 }  // namespace
@@ -877,6 +892,60 @@ std::vector<std::string> ReadStoryLines(const fs::path& path, bool plain,
   }
   return lines;
 }
+
+// -------------------------------------------------------------------------------------------------
+// 6. Running the check: data folder, base files, the summary, RunLint
+// -------------------------------------------------------------------------------------------------
+
+namespace {
+
+const char* SeverityWord(Severity severity) {
+  switch (severity) {
+    case Severity::kError:
+      return "error";
+    case Severity::kWarning:
+      return "warning";
+    case Severity::kInfo:
+      return "info";
+  }
+  return "error";
+}
+
+// The data folder of a story: --data's dat/ (or the folder itself when it
+// holds none), else the story's own folder, or for a plain draft the dat/
+// beside it when there is one.
+fs::path DataFolderOf(const fs::path& story, bool plain,
+                      const std::optional<fs::path>& gameFolder) {
+  std::error_code ec;
+  if (gameFolder) {
+    return fs::is_directory(*gameFolder / "dat", ec) ? *gameFolder / "dat" : *gameFolder;
+  }
+  fs::path folder = story.parent_path();
+  if (folder.empty()) folder = ".";
+  if (plain && fs::is_directory(folder / "dat", ec)) return folder / "dat";
+  return folder;
+}
+
+// Lines, labels and pictures of a story, for the summary.
+void CountStory(const std::vector<std::string>& lines, Result& result) {
+  std::set<std::string> labels;
+  std::set<std::string> pictures;
+  for (const Entry& entry : storywalk::MakeEntries(lines)) {
+    if (entry.kind == Kind::kLabel) labels.insert(entry.words.front());
+    if (entry.kind == Kind::kCommand && entry.command->picture && entry.words.size() >= 2) {
+      pictures.insert(entry.words[1]);
+    }
+  }
+  result.lines = static_cast<int>(lines.size());
+  result.labels = static_cast<int>(labels.size());
+  result.pictures = static_cast<int>(pictures.size());
+}
+
+std::string Counted(int n, const std::string& one) {
+  return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+}
+
+}  // namespace
 
 std::vector<Diagnostic> CheckStory(const std::vector<std::string>& lines, const fs::path& datFolder,
                                    const Options& options) {
