@@ -35,13 +35,15 @@ struct TraceResult {
 };
 
 // Loads the story at `gameName` as the game does (batch limit 10, batch mode,
-// the game's commands as recorders), jumps to the label and prints one JSON
-// object per delivery to `out`. It follows the story as the game would:
-// #heatyJump chooses by `heat`, #vanishButton hides captions, and a delivery
-// that shows buttons lists them and waits for the next pick of `choices`
-// (THROUGH reads on); with none left it prints {"stopped":"choice"} and stops.
-// Throws std::runtime_error for an unreadable or overlong story, or a label
-// it lacks (see labelMustExist).
+// the game's commands as recorders; a `plain` story packed first as author
+// mode packs it), jumps to the label and prints one JSON object per delivery
+// to `out`. It follows the story as the game would, along the story walk's
+// ways (tools/story/StoryWalk.h): #heatyJump chooses by `heat`,
+// #vanishButton hides captions, and a delivery that shows buttons lists them
+// and waits for the next pick of `choices` (THROUGH reads on); with none left
+// it prints {"stopped":"choice"} and stops. Throws std::runtime_error for an
+// unreadable or overlong story, a plain one with a character CP932 lacks, or
+// a label it lacks (see labelMustExist).
 TraceResult Trace(const std::string& gameName, const TraceOptions& options, std::ostream& out,
                   const FileReader& reader);
 
