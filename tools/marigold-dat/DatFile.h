@@ -13,6 +13,7 @@
 
 namespace mgdat {
 
+// What a trace follows and how far.
 struct TraceOptions {
   bool plain = false;  // the file is the author's UTF-8 text, not a scrambled line file
   std::string label{story::kStartLabel};  // CP932 label to jump to first
@@ -25,6 +26,7 @@ struct TraceOptions {
 // Reads a file by its game name; false when missing, throws when unreadable.
 using FileReader = std::function<bool(const std::string& gameName, std::string& bytes)>;
 
+// How a trace went.
 struct TraceResult {
   bool loaded = false;  // false: the file was missing (nothing traced)
   int beeps = 0;

@@ -60,7 +60,7 @@ struct Way {
     kBranch,   // a label argument of a command that jumps as it runs (#heatyJump)
     kGame,     // the game jumps there itself (the end of the sayings)
   };
-  By by = By::kGoto;
+  By by = By::kGoto;    // how the way is taken
   std::string target;   // the word naming the label (CP932), as written
   std::string caption;  // kButton, kThrough: the caption; kBranch: the word paired with it
 };
