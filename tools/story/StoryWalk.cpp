@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace storywalk {
 
 Entry MakeEntry(const std::string& line) {
