@@ -29,6 +29,7 @@
 #include <utility>
 
 #include "app/CommandLine.h"
+#include "app/StoryText.h"
 #include "game/BaseFiles.h"
 #include "game/Frame.h"
 #include "game/StoryCommands.h"
@@ -823,22 +824,6 @@ class Checker {
 
 namespace {
 
-// Length of the UTF-8 character that starts at `pos`, or 1 when the bytes
-// there are no well-formed character.
-std::size_t Utf8Length(const std::string& text, std::size_t pos) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  std::size_t length = lead < 0x80                   ? 1
-                       : lead >= 0xF0 && lead < 0xF5 ? 4
-                       : lead >= 0xE0                ? 3
-                       : lead >= 0xC2                ? 2
-                                                     : 0;
-  if (length == 0 || pos + length > text.size()) return 1;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return 1;
-  }
-  return length;
-}
-
 std::string ReadBytes(const fs::path& path) {
   return cli::ReadFile(path);
 }
@@ -864,31 +849,16 @@ std::vector<std::string> ReadStoryLines(const fs::path& path, bool plain,
       }
       continue;
     }
-    std::string rest = lines[i];
-    std::string converted;
-    bool reported = false;
-    while (true) {
-      std::string out;
-      std::size_t bad = 0;
-      if (platform::Utf8ToCp932(rest, out, bad)) {
-        converted += out;
-        break;
-      }
-      std::string good;
-      platform::Utf8ToCp932(rest.substr(0, bad), good, bad);
-      converted += good;
-      const std::size_t length = Utf8Length(rest, bad);
-      if (!reported) {
-        const std::string piece = rest.substr(bad, length);
-        const bool wellFormed = length > 1 || static_cast<unsigned char>(piece[0]) < 0x80;
-        diagnostics.push_back({line, Severity::kError,
-                               wellFormed ? "\"" + piece + "\" has no CP932 form"
-                                          : "bytes that are not UTF-8: " + QuoteForMessage(piece)});
-        reported = true;
-      }
-      rest.erase(0, bad + length);
+    // The author's text, read the one way author mode packs it.
+    storytext::Cp932Line converted = storytext::LineToCp932(lines[i]);
+    if (!converted.firstBad.empty()) {
+      const std::string& piece = converted.firstBad;
+      const bool wellFormed = piece.size() > 1 || static_cast<unsigned char>(piece[0]) < 0x80;
+      diagnostics.push_back({line, Severity::kError,
+                             wellFormed ? "\"" + piece + "\" has no CP932 form"
+                                        : "bytes that are not UTF-8: " + QuoteForMessage(piece)});
     }
-    lines[i] = std::move(converted);
+    lines[i] = std::move(converted.text);
   }
   return lines;
 }
