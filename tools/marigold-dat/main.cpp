@@ -126,6 +126,7 @@ int GraphCommand(const cli::Command&, const cli::Parsed& parsed) {
 }
 
 const std::vector<Subcommand>& Subcommands() {
+  // The labels the game jumps to by itself, as the help texts name them.
   const std::string start(story::kStartLabel);
   static const std::vector<Subcommand> list = {
       {{"marigold-dat pack",
@@ -194,10 +195,12 @@ const std::vector<Subcommand>& Subcommands() {
         "usage: marigold-dat graph STORY [--plain] [--svg OUT]\n",
         "Prints the story as a Graphviz graph: a node per label, an edge for each #goto,\n"
         "each button (its caption), each #heatyJump branch (its threshold), reading on\n"
-        "into the next label (dashed) and the game's own jumps (dotted: the title to\n"
-        "@start, the clock to @gameover, the end of the sayings to @sayend). STORY is a\n"
-        "scrambled .dat, or UTF-8 text with --plain. --svg OUT renders it with\n"
-        "Graphviz's dot (Debian package graphviz) into OUT instead.\n",
+        "into the next label (dashed) and the game's own jumps (dotted: the title to\n" +
+            start + ", the clock to " + std::string(story::kGameOverLabel) +
+            ", the end of the sayings to " + std::string(story::kSayEndLabel) +
+            "). STORY is a\n"
+            "scrambled .dat, or UTF-8 text with --plain. --svg OUT renders it with\n"
+            "Graphviz's dot (Debian package graphviz) into OUT instead.\n",
         {"--plain"},
         {"--svg"},
         1,
