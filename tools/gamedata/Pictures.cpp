@@ -1,11 +1,11 @@
-#include "tools/mkdata/Pictures.h"
+#include "tools/gamedata/Pictures.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "game/BaseFiles.h"
-#include "tools/mkdata/Rng.h"
+#include "tools/gamedata/Rng.h"
 
 namespace mkdata {
 

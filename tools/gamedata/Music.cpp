@@ -1,10 +1,10 @@
-#include "tools/mkdata/Music.h"
+#include "tools/gamedata/Music.h"
 
 #include <algorithm>
 #include <sstream>
 
 #include "game/BaseFiles.h"
-#include "tools/mkdata/MidiWriter.h"
+#include "tools/gamedata/MidiWriter.h"
 
 namespace mkdata {
 namespace {
