@@ -53,7 +53,12 @@
 #pragma GCC poison system_clock steady_clock high_resolution_clock file_clock
 #pragma GCC poison utc_clock tai_clock gps_clock sleep_for sleep_until
 
-// The environment and other programs: none of the game's business.
+// The environment and other programs: none of the game's business. (The
+// Windows C library makes three of these macros for its underscored
+// functions: the macros go, and the names are poisoned with the rest.)
+#undef environ
+#undef popen
+#undef pclose
 #pragma GCC poison getenv secure_getenv _wgetenv setenv putenv unsetenv environ
 #pragma GCC poison system _wsystem popen _popen _wpopen pclose
 
