@@ -73,7 +73,8 @@ bool TAuthorMode::PackIfNewer(const std::string& text, const std::string& packed
     }
     // As new as its text: the next F5 packs only after the text changes again.
     if (!platform::SetModifiedTime(packedPath, *textWritten, &error)) {
-      throw std::system_error(error, std::generic_category(), "cannot date " + packedPath);
+      throw std::system_error(error, std::generic_category(),
+                              "cannot set the time of " + packedPath);
     }
   } catch (const storytext::PackError& e) {
     log_ << "marigold: " << text << ":" << e.line() << ":" << e.column() << ": " << e.what()

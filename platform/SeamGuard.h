@@ -9,13 +9,14 @@
 // Every standard header that names one of these itself is read here first,
 // before the names are poisoned: its include guard keeps it from being read
 // again, so such headers stay usable after this one (tests/seam checks that
-// every standard header still compiles after it, and that each name below
-// is refused). Comments and strings may still name them.
+// every standard header still compiles after it, and that a use of each
+// kind below is refused). Comments and strings may still name them.
 //
 // Not poisoned, being names of other things too: std::remove (also an
 // algorithm) and the POSIX calls open, read, write, stat and access (also
-// member names); their headers (<unistd.h>, <fcntl.h>, <sys/...>,
-// <windows.h>) are refused in these layers by scripts/check-seam instead.
+// member names). The POSIX and Windows headers that declare those
+// (<unistd.h>, <fcntl.h>, <sys/...>, <windows.h>) are refused in these
+// layers by scripts/check-seam instead.
 #pragma once
 
 #include <barrier>
