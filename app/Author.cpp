@@ -8,9 +8,10 @@
 #include <system_error>
 #include <utility>
 
-#include "engine/GaleForm.h"
 #include "app/StoryText.h"
 #include "app/UnitForm.h"
+#include "engine/GaleForm.h"
+#include "game/BaseFiles.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"
 #include "platform/NativeFiles.h"
@@ -46,7 +47,8 @@ void TAuthorMode::Attach(TApplication& app, TFormMain& form) {
 void TAuthorMode::PassageShown() {
   if (!Game.StoryScript) return;
   const TGaleScript& script = *Game.StoryScript;
-  log_ << "marigold: dat/story.dat:" << script.BatchFirstIndex + 1 << ": passage" << std::endl;
+  log_ << "marigold: dat/" << basefiles::kStory << ":" << script.BatchFirstIndex + 1 << ": passage"
+       << std::endl;
   ShowCaption(script.BatchLabel);
 }
 
@@ -89,7 +91,9 @@ bool TAuthorMode::PackIfNewer(const std::string& text, const std::string& packed
 }
 
 bool TAuthorMode::Reload() {
-  if (!PackIfNewer("story.txt", "dat/story.dat") || !PackIfNewer("saying.txt", "dat/saying.dat")) {
+  const std::string story = "dat/" + std::string(basefiles::kStory);
+  const std::string sayings = "dat/" + std::string(basefiles::kSayings);
+  if (!PackIfNewer("story.txt", story) || !PackIfNewer("saying.txt", sayings)) {
     return false;
   }
   const std::string label = Game.StoryScript ? Game.StoryScript->BatchLabel : std::string();
@@ -108,7 +112,7 @@ bool TAuthorMode::Reload() {
   }
   Game.PassageShown = [this] { PassageShown(); };
   if (target.empty()) {
-    log_ << "marigold: reloaded dat/story.dat and dat/saying.dat" << std::endl;
+    log_ << "marigold: reloaded " << story << " and " << sayings << std::endl;
     return true;
   }
   log_ << "marigold: reloaded; back to " << platform::Cp932ToUtf8(target);
