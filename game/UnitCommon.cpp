@@ -1,5 +1,16 @@
-// The game's state, the 50 ms tick, input, the flow between title and story,
-// the bootstrap and shutdown, and the script commands.
+// The game's update: everything that moves the game state. Drawing is
+// UnitBmp's; this file only calls ComposeFrame from the tick.
+//
+// This file, section by section:
+//   1. Command handlers     the table pairing each story command with its handler
+//   2. Bootstrap, shutdown  InitGame, ReloadStory, the surfaces
+//   3. Title screen         its background, the title music, the clock's digits
+//   4. Tick, input, flow    GameTick, clicks, the held button, title to story
+//   5. Story scene          a passage's lines, overlays
+//   6. Buttons              adding, hovering, choosing
+//   7. Heat                 a click into the gauge
+//   8. Sayings              the scroller's typing step and its row breaks
+//   9. Script commands      the handlers of the story commands
 #include "game/UnitCommon.h"
 
 #include <algorithm>
