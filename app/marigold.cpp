@@ -58,9 +58,13 @@ int main(int argc, char** argv) {
     // stream, one line.
     platform::WindowOptions window;
     if (const auto scale = parsed.Value("--scale")) {
-      window.scale = static_cast<int>(cli::Count(command, "--scale", *scale, 16));
-      if (window.scale == 0) {
-        throw cli::UsageError("bad value '0' for --scale (a scale from 1 to 16)", command.usage);
+      const std::string& word = *scale;
+      const bool digits = !word.empty() && word.size() <= 2 &&
+                          word.find_first_not_of("0123456789") == std::string::npos;
+      window.scale = digits ? std::stoi(word) : 0;
+      if (window.scale < 1 || window.scale > 16) {
+        throw cli::UsageError("bad value '" + word + "' for --scale (a whole scale from 1 to 16)",
+                              command.usage);
       }
     }
     window.fullscreen = parsed.Has("--fullscreen");
