@@ -247,7 +247,7 @@ struct SdlPlatform::Impl {
   WindowOptions options;
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;  // the last picture, pictureWidth x pictureHeight
+  SDL_Texture* texture = nullptr;  // the last picture, textureScale times its size
   Uint32 textureFormat = 0;
   // Without a GPU, the picture is enlarged here into a texture of the
   // window's size (SDL's software renderer then only copies it), and only
@@ -256,7 +256,7 @@ struct SdlPlatform::Impl {
   bool prescaled = false;
   int textureScale = 1;
   std::vector<std::uint8_t> last;  // pictureWidth x pictureHeight, 3 bytes a pixel
-  std::vector<std::uint8_t> row;   // one row converted, 4 bytes a pixel
+  std::vector<std::uint8_t> row;   // a rectangle of it converted, 4 bytes a pixel
   bool windowCurrent = false;      // the window shows the whole texture as it is
   int pictureWidth = 0;            // the picture's size, as the game gave it
   int pictureHeight = 0;
@@ -587,7 +587,7 @@ void SdlPlatform::Impl::OpenRenderer() {
       (textureFormat == SDL_PIXELFORMAT_RGB888 || textureFormat == SDL_PIXELFORMAT_ARGB8888);
   if (prescaled) {
     last.assign(static_cast<std::size_t>(pictureWidth) * pictureHeight * 3, 0xFF);
-    row.resize(static_cast<std::size_t>(pictureWidth) * 4);
+    row.resize(static_cast<std::size_t>(pictureWidth) * pictureHeight * 4);
   }
   MakeTexture(1);
   if (prescaled) return;
@@ -618,10 +618,13 @@ void SdlPlatform::Impl::ScaleFrame(const SDL_Rect& area) {
   int pitch = 0;
   if (area.w <= 0 || area.h <= 0 || SDL_LockTexture(texture, &target, &out, &pitch) != 0) return;
   const std::size_t lastStride = static_cast<std::size_t>(pictureWidth) * 3;
-  for (int y = 0; y < area.h; ++y) {
-    BgrToXrgb(&last[(area.y + y) * lastStride + area.x * 3], 0, row.data(), 0, area.w, 1);
-    ScaleXrgb(row.data(), 0, static_cast<std::uint8_t*>(out) + std::ptrdiff_t{y} * k * pitch, pitch,
-              area.w, 1, k);
+  const std::uint8_t* from = &last[area.y * lastStride + area.x * 3];
+  if (k == 1) {
+    BgrToXrgb(from, static_cast<int>(lastStride), static_cast<std::uint8_t*>(out), pitch, area.w,
+              area.h);
+  } else {
+    BgrToXrgb(from, static_cast<int>(lastStride), row.data(), area.w * 4, area.w, area.h);
+    ScaleXrgb(row.data(), area.w * 4, static_cast<std::uint8_t*>(out), pitch, area.w, area.h, k);
   }
   SDL_UnlockTexture(texture);
 }
