@@ -11,6 +11,11 @@
 //   millisecond clock, the error box (a modal window of its own showing
 //   ErrorBoxPicture at the picture's scale, the text on the error stream
 //   too), and the audio of SdlAudio.
+//
+// Sections: keys, scales and renderers; the machine's state; showing the
+// picture; start, end, clocks and files; the window; input; the error box
+// and the audio.
+//
 // Not here: files, encodings, pictures and text (the shared services in
 //   platform/), anything of the game's own drawing, resizing the window by
 //   hand, and settings kept between runs.
@@ -38,6 +43,9 @@
 namespace platform {
 
 namespace {
+
+// ---------------------------------------------------------------------------
+// Keys, scales and renderers.
 
 // SDL key symbols to the Windows virtual-key codes the game knows.
 int VirtualKey(SDL_Keycode sym) {
@@ -243,6 +251,9 @@ struct Box {
 
 }  // namespace
 
+// ---------------------------------------------------------------------------
+// The machine's state.
+
 struct SdlPlatform::Impl {
   WindowOptions options;
   SDL_Window* window = nullptr;
@@ -266,6 +277,7 @@ struct SdlPlatform::Impl {
   double pixelsPerUnitY = 1;
   Placement place;  // where the picture lies in the window
   bool fullscreen = false;
+  bool startedFullscreen = false;           // ... since the start, never yet in its window
   SDL_Keycode swallowedKey = SDLK_UNKNOWN;  // the fullscreen key, until its release
   unsigned heldButtons = 0;                 // the buttons whose press reached the game
   bool shown = false;
@@ -326,22 +338,7 @@ struct SdlPlatform::Impl {
   int OpeningScale();
 
   // Works out where the picture lies from the window's present size.
-  void Replace() {
-    int w = 0, h = 0, unitsW = 0, unitsH = 0;
-    if (SDL_GetRendererOutputSize(renderer, &w, &h) != 0) return;
-    SDL_GetWindowSize(window, &unitsW, &unitsH);
-    pixelsPerUnitX = unitsW > 0 ? double(w) / unitsW : 1;
-    pixelsPerUnitY = unitsH > 0 ? double(h) / unitsH : 1;
-    place = Place(w, h, pictureWidth, pictureHeight);
-    windowCurrent = false;
-    if (prescaled && texture && textureScale != place.scale) {
-      try {
-        MakeTexture(place.scale);
-      } catch (const std::runtime_error&) {
-        MakeTexture(1);  // too big for the machine: SDL's own scaling then
-      }
-    }
-  }
+  void Replace();
 
   // The picture pixel under window point (x, y).
   void ToPicture(int x, int y, int& px, int& py) const {
@@ -354,81 +351,17 @@ struct SdlPlatform::Impl {
   }
 
   // Converts a picture into the texture, once, and shows it.
-  void Draw(const std::uint8_t* pixels, int width, int height, int stride) {
-    if (!texture) return;
-    int w = std::min(width, pictureWidth);
-    int h = std::min(height, pictureHeight);
-    if (w <= 0 || h <= 0) return;
-    if (prescaled) {
-      TakeChanges(pixels, w, h, stride);
-      for (const SDL_Rect& band : bands) ScaleFrame(band);
-      if (windowCurrent) {
-        // Only the changes are copied; the window keeps the rest.
-        const int k = place.scale;
-        for (const SDL_Rect& band : bands) {
-          const SDL_Rect from{band.x * k, band.y * k, band.w * k, band.h * k};
-          const SDL_Rect to{place.left + from.x, place.top + from.y, from.w, from.h};
-          SDL_RenderCopy(renderer, texture, &from, &to);
-        }
-        if (!bands.empty()) SDL_RenderPresent(renderer);
-        return;
-      }
-    } else if (!ConvertInto(texture, textureFormat, pixels, stride, w, h)) {
-      return;
-    }
-    Redraw();
-  }
+  void Draw(const std::uint8_t* pixels, int width, int height, int stride);
 
   // Shows the last picture again: scaled, centred, black beside it.
-  void Redraw() {
-    if (!renderer || !texture) return;
-    int w = 0, h = 0;
-    if (SDL_GetRendererOutputSize(renderer, &w, &h) != 0) return;
-    const SDL_Rect picture{place.left, place.top, pictureWidth * place.scale,
-                           pictureHeight * place.scale};
-    // A prescaled texture may lag a change of scale by a frame.
-    const SDL_Rect source{0, 0, pictureWidth * textureScale, pictureHeight * textureScale};
-    // Only the margins are filled: a software renderer would otherwise
-    // clear the whole window every frame for nothing.
-    const SDL_Rect margins[4] = {
-        {0, 0, w, std::max(0, picture.y)},
-        {0, picture.y + picture.h, w, std::max(0, h - picture.y - picture.h)},
-        {0, picture.y, std::max(0, picture.x), picture.h},
-        {picture.x + picture.w, picture.y, std::max(0, w - picture.x - picture.w), picture.h},
-    };
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    for (const SDL_Rect& margin : margins) {
-      if (margin.w > 0 && margin.h > 0) SDL_RenderFillRect(renderer, &margin);
-    }
-    SDL_RenderCopy(renderer, texture, &source, &picture);
-    SDL_RenderPresent(renderer);
-    windowCurrent = prescaled && textureScale == place.scale;
-  }
+  void Redraw();
 
   // Switches between the window and fullscreen at the desktop's resolution.
-  void ToggleFullscreen() {
-    if (!window) return;
-    if (SDL_SetWindowFullscreen(window, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-      return;
-    }
-    fullscreen = !fullscreen;
-    Replace();
-    Redraw();
-  }
+  void ToggleFullscreen();
 
   // Takes a key for the window: the fullscreen keys, pressed and released,
   // and their repeats. False for keys that go to the game.
-  bool WindowKey(const SDL_KeyboardEvent& key) {
-    if (key.type == SDL_KEYUP) {
-      if (key.keysym.sym != swallowedKey) return false;
-      swallowedKey = SDLK_UNKNOWN;
-      return true;
-    }
-    if (!FullscreenKey(key.keysym)) return false;
-    swallowedKey = key.keysym.sym;
-    if (!key.repeat) ToggleFullscreen();
-    return true;
-  }
+  bool WindowKey(const SDL_KeyboardEvent& key);
 
   // Turns a mouse button event into the game's; false when it is dropped.
   bool MouseButtonEvent(const SDL_MouseButtonEvent& e, Event& event);
@@ -437,144 +370,115 @@ struct SdlPlatform::Impl {
   // until Return, Space, Escape, a click on OK or its close box. The game's
   // window takes no input meanwhile; the terminate signal closes the box and
   // then the game's window.
-  void RunBox(const std::string& title, const BoxLayout& layout) {
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    HandMouseToBox();
-    Box box = OpenBox(title, layout);
-    if (!box.window) return;
-    PaintBox(box);
-    while (box.open) {
-      SDL_Event e;
-      // A bounded wait: the terminate signal is noticed within it.
-      if (SDL_WaitEventTimeout(&e, 200)) BoxEvent(box, e);
-    }
-    SDL_DestroyWindow(box.window);
-    if (shown && window) SDL_RaiseWindow(window);
-  }
+  void RunBox(const std::string& title, const BoxLayout& layout);
 
   // The click that led to a box holds the mouse; the box needs it, and the
   // game gets the release once the box is gone.
-  void HandMouseToBox() {
-    if (!leftDown) return;
-    SDL_CaptureMouse(SDL_FALSE);
-    leftDown = false;
-    releasePending = true;
-  }
+  void HandMouseToBox();
 
   // Opens the box's window at the picture's scale, centred on the game's
   // window (or on the screen before it shows), shown and focused.
-  Box OpenBox(const std::string& title, const BoxLayout& layout) {
-    Box box;
-    box.layout = &layout;
-    box.scale = std::max(1, static_cast<int>(place.scale / std::max(1.0, pixelsPerUnitX)));
-    const int w = layout.width * box.scale, h = layout.height * box.scale;
-    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
-    if (shown && window) {
-      int left = 0, top = 0, windowW = 0, windowH = 0;
-      SDL_GetWindowPosition(window, &left, &top);
-      SDL_GetWindowSize(window, &windowW, &windowH);
-      x = left + (windowW - w) / 2;
-      y = top + (windowH - h) / 2;
-    }
-    box.window =
-        SDL_CreateWindow(title.c_str(), x, y, w, h, SDL_WINDOW_HIDDEN | SDL_WINDOW_SKIP_TASKBAR);
-    if (!box.window) return box;
-    if (shown && window) SDL_SetWindowModalFor(box.window, window);
-    SDL_ShowWindow(box.window);
-    SDL_RaiseWindow(box.window);
-    SDL_SetWindowInputFocus(box.window);
-    box.id = SDL_GetWindowID(box.window);
-    return box;
-  }
+  Box OpenBox(const std::string& title, const BoxLayout& layout);
 
   // Draws the box's picture into its window, scaled with sharp pixels.
-  void PaintBox(const Box& box) {
-    const BoxLayout& layout = *box.layout;
-    std::vector<std::uint8_t> picture = DrawErrorBox(text, layout, box.pressed && box.over);
-    SDL_Surface* surface = SDL_GetWindowSurface(box.window);
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-        picture.data(), layout.width, layout.height, 24, layout.width * 3, SDL_PIXELFORMAT_BGR24);
-    if (surface && source) {
-      SDL_Rect whole{0, 0, layout.width * box.scale, layout.height * box.scale};
-      SDL_BlitScaled(source, nullptr, surface, &whole);
-      SDL_UpdateWindowSurface(box.window);
-    }
-    if (source) SDL_FreeSurface(source);
-  }
+  void PaintBox(const Box& box);
 
   // One event while the box is open. Keys belong to the box wherever the
   // focus lies; the game's window takes no input, only repaints.
-  void BoxEvent(Box& box, const SDL_Event& e) {
-    switch (e.type) {
-      case SDL_QUIT:
-        terminating = closePending = true;
-        box.open = false;
-        break;
-      case SDL_KEYDOWN:
-        BoxKey(box, e.key.keysym.sym);
-        break;
-      case SDL_MOUSEBUTTONDOWN:
-      case SDL_MOUSEBUTTONUP:
-        BoxButton(box, e.button);
-        break;
-      case SDL_MOUSEMOTION:
-        if (box.pressed && e.motion.windowID == box.id &&
-            box.over != box.OnButton(e.motion.x, e.motion.y)) {
-          box.over = !box.over;
-          PaintBox(box);
-        }
-        break;
-      case SDL_WINDOWEVENT:
-        BoxWindowEvent(box, e.window);
-        break;
-      default:
-        break;
-    }
-  }
+  void BoxEvent(Box& box, const SDL_Event& e);
 
   // Return, Space and Escape close the box.
-  static void BoxKey(Box& box, SDL_Keycode key) {
-    switch (key) {
-      case SDLK_RETURN:
-      case SDLK_KP_ENTER:
-      case SDLK_SPACE:
-      case SDLK_ESCAPE:
-        box.open = false;
-        break;
-      default:
-        break;
-    }
-  }
+  static void BoxKey(Box& box, SDL_Keycode key);
 
   // OK is pressed like a button: down on it, up on it.
-  void BoxButton(Box& box, const SDL_MouseButtonEvent& e) {
-    if (e.button != SDL_BUTTON_LEFT) return;
-    if (e.type == SDL_MOUSEBUTTONDOWN) {
-      if (e.windowID == box.id && box.OnButton(e.x, e.y)) {
-        box.pressed = box.over = true;
-        PaintBox(box);
-      }
-    } else if (box.pressed) {
-      box.open = !(e.windowID == box.id && box.OnButton(e.x, e.y));
-      box.pressed = box.over = false;
-      if (box.open) PaintBox(box);
-    }
-  }
+  void BoxButton(Box& box, const SDL_MouseButtonEvent& e);
 
   // The box's close box closes it; either window is repainted when exposed.
-  void BoxWindowEvent(Box& box, const SDL_WindowEvent& e) {
-    const Uint32 gameId = window ? SDL_GetWindowID(window) : 0;
-    if (e.windowID == box.id) {
-      if (e.event == SDL_WINDOWEVENT_CLOSE) box.open = false;
-      if (e.event == SDL_WINDOWEVENT_EXPOSED || e.event == SDL_WINDOWEVENT_SHOWN) PaintBox(box);
-    } else if (e.windowID == gameId && e.event == SDL_WINDOWEVENT_EXPOSED) {
-      Redraw();
-    }
-  }
+  void BoxWindowEvent(Box& box, const SDL_WindowEvent& e);
 
   // Takes the window's next input from SDL's queue; false when there is none.
   bool NextInput(Event& event);
 };
+
+// ---------------------------------------------------------------------------
+// Showing the picture.
+
+void SdlPlatform::Impl::Replace() {
+  int w = 0, h = 0, unitsW = 0, unitsH = 0;
+  if (SDL_GetRendererOutputSize(renderer, &w, &h) != 0) return;
+  SDL_GetWindowSize(window, &unitsW, &unitsH);
+  pixelsPerUnitX = unitsW > 0 ? double(w) / unitsW : 1;
+  pixelsPerUnitY = unitsH > 0 ? double(h) / unitsH : 1;
+  place = Place(w, h, pictureWidth, pictureHeight);
+  windowCurrent = false;
+  if (prescaled && texture && textureScale != place.scale) {
+    try {
+      MakeTexture(place.scale);
+    } catch (const std::runtime_error&) {
+      MakeTexture(1);  // too big for the machine: SDL's own scaling then
+    }
+  }
+}
+
+void SdlPlatform::Impl::Draw(const std::uint8_t* pixels, int width, int height, int stride) {
+  if (!texture) return;
+  int w = std::min(width, pictureWidth);
+  int h = std::min(height, pictureHeight);
+  if (w <= 0 || h <= 0) return;
+  if (prescaled) {
+    TakeChanges(pixels, w, h, stride);
+    for (const SDL_Rect& band : bands) ScaleFrame(band);
+    if (windowCurrent) {
+      // Only the changes are copied; the window keeps the rest.
+      const int k = place.scale;
+      for (const SDL_Rect& band : bands) {
+        const SDL_Rect from{band.x * k, band.y * k, band.w * k, band.h * k};
+        const SDL_Rect to{place.left + from.x, place.top + from.y, from.w, from.h};
+        SDL_RenderCopy(renderer, texture, &from, &to);
+      }
+      if (!bands.empty()) SDL_RenderPresent(renderer);
+      return;
+    }
+  } else if (!ConvertInto(texture, textureFormat, pixels, stride, w, h)) {
+    return;
+  }
+  Redraw();
+}
+
+void SdlPlatform::Impl::Redraw() {
+  if (!renderer || !texture) return;
+  int w = 0, h = 0;
+  if (SDL_GetRendererOutputSize(renderer, &w, &h) != 0) return;
+  const SDL_Rect picture{place.left, place.top, pictureWidth * place.scale,
+                         pictureHeight * place.scale};
+  // A prescaled texture may lag a change of scale by a frame.
+  const SDL_Rect source{0, 0, pictureWidth * textureScale, pictureHeight * textureScale};
+  // Only the margins are filled: a software renderer would otherwise
+  // clear the whole window every frame for nothing.
+  const SDL_Rect margins[4] = {
+      {0, 0, w, std::max(0, picture.y)},
+      {0, picture.y + picture.h, w, std::max(0, h - picture.y - picture.h)},
+      {0, picture.y, std::max(0, picture.x), picture.h},
+      {picture.x + picture.w, picture.y, std::max(0, w - picture.x - picture.w), picture.h},
+  };
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  for (const SDL_Rect& margin : margins) {
+    if (margin.w > 0 && margin.h > 0) SDL_RenderFillRect(renderer, &margin);
+  }
+  SDL_RenderCopy(renderer, texture, &source, &picture);
+  SDL_RenderPresent(renderer);
+  windowCurrent = prescaled && textureScale == place.scale;
+}
+
+void SdlPlatform::Impl::ToggleFullscreen() {
+  if (!window) return;
+  if (SDL_SetWindowFullscreen(window, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    return;
+  }
+  fullscreen = !fullscreen;
+  Replace();
+  Redraw();
+}
 
 void SdlPlatform::Impl::OpenRenderer() {
   renderer = NewRenderer(window);
@@ -678,6 +582,9 @@ int SdlPlatform::Impl::OpeningScale() {
   return FittingScale(w, h, pictureWidth, pictureHeight, kDesktopShare);
 }
 
+// ---------------------------------------------------------------------------
+// Start, end, clocks and files.
+
 SdlPlatform::SdlPlatform(const WindowOptions& options) : impl_(std::make_unique<Impl>()) {
   impl_->options = options;
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -733,6 +640,9 @@ TextRaster& SdlPlatform::Text() {
 std::int32_t SdlPlatform::Milliseconds() {
   return static_cast<std::int32_t>(SDL_GetTicks64() & 0x7FFFFFFFu);
 }
+
+// ---------------------------------------------------------------------------
+// The window.
 
 void SdlPlatform::CreateWindow(const std::string& caption, int clientWidth, int clientHeight) {
   Impl& m = *impl_;
@@ -828,12 +738,27 @@ void SdlPlatform::Present(const std::uint8_t* pixels, int width, int height, int
   m.Draw(pixels, width, height, stride);
 }
 
+// ---------------------------------------------------------------------------
+// Input.
+
 void SdlPlatform::PostUserMessage(int message) {
   impl_->order.Post(message);
 }
 
 void SdlPlatform::PostQuit() {
   impl_->order.PostQuit();
+}
+
+bool SdlPlatform::Impl::WindowKey(const SDL_KeyboardEvent& key) {
+  if (key.type == SDL_KEYUP) {
+    if (key.keysym.sym != swallowedKey) return false;
+    swallowedKey = SDLK_UNKNOWN;
+    return true;
+  }
+  if (!FullscreenKey(key.keysym)) return false;
+  swallowedKey = key.keysym.sym;
+  if (!key.repeat) ToggleFullscreen();
+  return true;
 }
 
 bool SdlPlatform::Impl::MouseButtonEvent(const SDL_MouseButtonEvent& e, Event& event) {
@@ -943,6 +868,134 @@ void SdlPlatform::WaitEvent(int timeoutMs) {
     SDL_WaitEvent(nullptr);
   } else {
     SDL_WaitEventTimeout(nullptr, timeoutMs);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The error box and the audio.
+
+void SdlPlatform::Impl::RunBox(const std::string& title, const BoxLayout& layout) {
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  HandMouseToBox();
+  Box box = OpenBox(title, layout);
+  if (!box.window) return;
+  PaintBox(box);
+  while (box.open) {
+    SDL_Event e;
+    // A bounded wait: the terminate signal is noticed within it.
+    if (SDL_WaitEventTimeout(&e, 200)) BoxEvent(box, e);
+  }
+  SDL_DestroyWindow(box.window);
+  if (shown && window) SDL_RaiseWindow(window);
+}
+
+void SdlPlatform::Impl::HandMouseToBox() {
+  if (!leftDown) return;
+  SDL_CaptureMouse(SDL_FALSE);
+  leftDown = false;
+  releasePending = true;
+}
+
+Box SdlPlatform::Impl::OpenBox(const std::string& title, const BoxLayout& layout) {
+  Box box;
+  box.layout = &layout;
+  box.scale = std::max(1, static_cast<int>(place.scale / std::max(1.0, pixelsPerUnitX)));
+  const int w = layout.width * box.scale, h = layout.height * box.scale;
+  int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+  if (shown && window) {
+    int left = 0, top = 0, windowW = 0, windowH = 0;
+    SDL_GetWindowPosition(window, &left, &top);
+    SDL_GetWindowSize(window, &windowW, &windowH);
+    x = left + (windowW - w) / 2;
+    y = top + (windowH - h) / 2;
+  }
+  box.window =
+      SDL_CreateWindow(title.c_str(), x, y, w, h, SDL_WINDOW_HIDDEN | SDL_WINDOW_SKIP_TASKBAR);
+  if (!box.window) return box;
+  if (shown && window) SDL_SetWindowModalFor(box.window, window);
+  SDL_ShowWindow(box.window);
+  SDL_RaiseWindow(box.window);
+  SDL_SetWindowInputFocus(box.window);
+  box.id = SDL_GetWindowID(box.window);
+  return box;
+}
+
+void SdlPlatform::Impl::PaintBox(const Box& box) {
+  const BoxLayout& layout = *box.layout;
+  std::vector<std::uint8_t> picture = DrawErrorBox(text, layout, box.pressed && box.over);
+  SDL_Surface* surface = SDL_GetWindowSurface(box.window);
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+      picture.data(), layout.width, layout.height, 24, layout.width * 3, SDL_PIXELFORMAT_BGR24);
+  if (surface && source) {
+    SDL_Rect whole{0, 0, layout.width * box.scale, layout.height * box.scale};
+    SDL_BlitScaled(source, nullptr, surface, &whole);
+    SDL_UpdateWindowSurface(box.window);
+  }
+  if (source) SDL_FreeSurface(source);
+}
+
+void SdlPlatform::Impl::BoxEvent(Box& box, const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      terminating = closePending = true;
+      box.open = false;
+      break;
+    case SDL_KEYDOWN:
+      BoxKey(box, e.key.keysym.sym);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      BoxButton(box, e.button);
+      break;
+    case SDL_MOUSEMOTION:
+      if (box.pressed && e.motion.windowID == box.id &&
+          box.over != box.OnButton(e.motion.x, e.motion.y)) {
+        box.over = !box.over;
+        PaintBox(box);
+      }
+      break;
+    case SDL_WINDOWEVENT:
+      BoxWindowEvent(box, e.window);
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlPlatform::Impl::BoxKey(Box& box, SDL_Keycode key) {
+  switch (key) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+    case SDLK_SPACE:
+    case SDLK_ESCAPE:
+      box.open = false;
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlPlatform::Impl::BoxButton(Box& box, const SDL_MouseButtonEvent& e) {
+  if (e.button != SDL_BUTTON_LEFT) return;
+  if (e.type == SDL_MOUSEBUTTONDOWN) {
+    if (e.windowID == box.id && box.OnButton(e.x, e.y)) {
+      box.pressed = box.over = true;
+      PaintBox(box);
+    }
+  } else if (box.pressed) {
+    box.open = !(e.windowID == box.id && box.OnButton(e.x, e.y));
+    box.pressed = box.over = false;
+    if (box.open) PaintBox(box);
+  }
+}
+
+void SdlPlatform::Impl::BoxWindowEvent(Box& box, const SDL_WindowEvent& e) {
+  const Uint32 gameId = window ? SDL_GetWindowID(window) : 0;
+  if (e.windowID == box.id) {
+    if (e.event == SDL_WINDOWEVENT_CLOSE) box.open = false;
+    if (e.event == SDL_WINDOWEVENT_EXPOSED || e.event == SDL_WINDOWEVENT_SHOWN) PaintBox(box);
+  } else if (e.windowID == gameId && e.event == SDL_WINDOWEVENT_EXPOSED) {
+    Redraw();
   }
 }
 
