@@ -476,6 +476,11 @@ void SdlPlatform::Impl::ToggleFullscreen() {
     return;
   }
   fullscreen = !fullscreen;
+  if (!fullscreen && startedFullscreen) {
+    // A window that opened fullscreen was never where it was placed.
+    startedFullscreen = false;
+    if (moved) PlaceWindow();
+  }
   Replace();
   Redraw();
 }
@@ -667,7 +672,7 @@ void SdlPlatform::CreateWindow(const std::string& caption, int clientWidth, int 
   SDL_SetWindowSize(m.window, std::max(m.clientWidth, 1), std::max(m.clientHeight, 1));
   if (m.options.fullscreen &&
       SDL_SetWindowFullscreen(m.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
-    m.fullscreen = true;
+    m.fullscreen = m.startedFullscreen = true;
   }
   m.Replace();
 }
