@@ -10,18 +10,24 @@
 int main(int argc, char** argv) {
   const cli::Command command{
       "marigold",
-      "usage: marigold [--author] [GAMEDIR]\n",
+      "usage: marigold [--author] [--scale N] [--fullscreen] [GAMEDIR]\n",
       "Plays the story game held in GAMEDIR, the folder that holds dat/ (default: the\n"
       "working folder; without dat/ there, the program's own folder, then the demo\n"
       "installed with the program).\n"
-      "  --author  author mode: each passage shown prints its story line on the error\n"
-      "            stream and the caption names its label; F5 packs story.txt and\n"
-      "            saying.txt where newer than their packed files, reloads the story\n"
-      "            and the sayings and goes back to the passage's label, keeping heat\n"
-      "            and clock\n"
+      "  --author      author mode: each passage shown prints its story line on the\n"
+      "                error stream and the caption names its label; F5 packs\n"
+      "                story.txt and saying.txt where newer than their packed files,\n"
+      "                reloads the story and the sayings and goes back to the\n"
+      "                passage's label, keeping heat and clock\n"
+      "  --scale N     show the 600x400 picture N times as large (1 to 16, as far as\n"
+      "                the screen holds it); without it, the largest scale at which\n"
+      "                the window takes at most 85 % of the usable desktop\n"
+      "  --fullscreen  start fullscreen\n"
+      "Keys: F11 or Alt+Enter switches between the window and fullscreen (the\n"
+      "desktop's resolution, the picture at the largest whole scale, on black).\n"
       "Exit status: 0 when the game ends, 1 when it cannot start, 2 on bad usage.\n",
-      {"--author"},
-      {},
+      {"--author", "--fullscreen"},
+      {"--scale"},
       0,
       1};
   return cli::Main(command, argc, argv, [&](const cli::Parsed& parsed) {
@@ -46,7 +52,19 @@ int main(int argc, char** argv) {
     }
     // Without a machine to show a box on, the error ends up on the error
     // stream, one line.
-    platform::SdlPlatform machine;
+    platform::WindowOptions window;
+    if (const auto scale = parsed.Value("--scale")) {
+      const std::string& word = *scale;
+      const bool digits = !word.empty() && word.size() <= 2 &&
+                          word.find_first_not_of("0123456789") == std::string::npos;
+      window.scale = digits ? std::stoi(word) : 0;
+      if (window.scale < 1 || window.scale > 16) {
+        throw cli::UsageError("bad value '" + word + "' for --scale (a whole scale from 1 to 16)",
+                              command.usage);
+      }
+    }
+    window.fullscreen = parsed.Has("--fullscreen");
+    platform::SdlPlatform machine(window);
     TAuthorMode author(std::cerr, "");  // the game folder is the working folder now
     TRunHooks hooks;
     if (parsed.Has("--author")) {

@@ -1,6 +1,8 @@
 // The game's frame (24-bit, blue green red in memory) into the usual 32-bit
 // window layout (blue green red unused in memory: SDL's RGB888 and ARGB8888
-// on a little-endian machine), the one conversion every shown frame needs.
+// on a little-endian machine), the one conversion every shown frame needs;
+// and that layout enlarged by a whole scale with sharp pixels, where no GPU
+// scales it.
 #pragma once
 
 #include <cstdint>
@@ -17,5 +19,12 @@ void BgrToXrgb(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int ds
 // The plain loop alone, for comparison.
 void BgrToXrgbPlain(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstPitch,
                     int width, int height);
+
+// Enlarges a width x height picture of 4-byte pixels (rows `srcPitch` bytes
+// apart) `scale` times: each pixel becomes a scale x scale block of the
+// (width * scale) x (height * scale) destination (rows `dstPitch` bytes
+// apart).
+void ScaleXrgb(const std::uint8_t* src, int srcPitch, std::uint8_t* dst, int dstPitch, int width,
+               int height, int scale);
 
 }  // namespace platform

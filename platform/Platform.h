@@ -33,7 +33,7 @@ struct Event {
   };
   Kind kind = Kind::MouseMove;
   MouseButton button = MouseButton::Left;
-  int x = 0;  // paint-box pixels; outside 0..599 x 0..399 while the mouse is captured
+  int x = 0;  // paint-box pixels; outside 0..599 x 0..399 while captured or beside the picture
   int y = 0;
   int key = 0;
   bool keyUp = false;

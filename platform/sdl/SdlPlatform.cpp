@@ -1,22 +1,35 @@
 // The real machine through SDL2.
 // Implements: the one fixed-size window (hidden until shown, placed by the
-//   caller), each frame converted straight into the window's own surface,
-//   SDL's event queue as the game's messages (mouse with capture while the
-//   left button is down, double clicks as presses, keys as Windows
-//   virtual-key codes, the close box and SIGTERM as Close), SDL's millisecond
-//   clock, the error box (a modal window of its own showing ErrorBoxPicture,
-//   the text on the error stream too), and the audio of SdlAudio.
+//   caller) at a whole scale chosen from the desktop or asked for, sized in
+//   real pixels; fullscreen on F11 and Alt+Enter; each frame converted once
+//   into a streaming texture that SDL's renderer scales with sharp pixels
+//   (a GPU where there is one, SDL's software renderer rather than an
+//   emulated GL); SDL's event queue as the game's messages (mouse positions
+//   mapped back to picture pixels, presses beside the picture dropped,
+//   capture while the left button is down, double clicks as presses, keys as
+//   Windows virtual-key codes, the close box and SIGTERM as Close), SDL's
+//   millisecond clock, the error box (a modal window of its own showing
+//   ErrorBoxPicture at the picture's scale, the text on the error stream
+//   too), and the audio of SdlAudio.
+//
+// Sections: keys, scales and renderers; the machine's state; showing the
+// picture; start, end, clocks and files; the window; input; the error box
+// and the audio.
+//
 // Not here: files, encodings, pictures and text (the shared services in
-//   platform/), and anything of the game's own drawing.
+//   platform/), anything of the game's own drawing, resizing the window by
+//   hand, and settings kept between runs.
 #include "platform/sdl/SdlPlatform.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 #include <vector>
 
@@ -30,6 +43,9 @@
 namespace platform {
 
 namespace {
+
+// ---------------------------------------------------------------------------
+// Keys, scales and renderers.
 
 // SDL key symbols to the Windows virtual-key codes the game knows.
 int VirtualKey(SDL_Keycode sym) {
@@ -87,13 +103,183 @@ bool Set(const char* value) {
   return value != nullptr && *value != '\0';
 }
 
+// The share of the usable desktop a window may take when it opens, in percent.
+constexpr int kDesktopShare = 85;
+
+// The largest whole scale at which a picture fits `share` percent of an
+// area; 1 when even scale 1 does not.
+int FittingScale(int areaWidth, int areaHeight, int pictureWidth, int pictureHeight, int share) {
+  if (pictureWidth <= 0 || pictureHeight <= 0) return 1;
+  int scale = 1;
+  while (std::int64_t{pictureWidth} * (scale + 1) * 100 <= std::int64_t{areaWidth} * share &&
+         std::int64_t{pictureHeight} * (scale + 1) * 100 <= std::int64_t{areaHeight} * share) {
+    ++scale;
+  }
+  return scale;
+}
+
+// Division rounding toward minus infinity: a point left of the picture maps
+// to a negative picture pixel, never to 0.
+int FloorDiv(int a, int b) {
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// True for a GL renderer that the processor emulates (no GPU): it would
+// cost many times what SDL's own software renderer does.
+bool EmulatedGl(SDL_Renderer* renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name ||
+      std::strncmp(info.name, "opengl", 6) != 0) {
+    return false;
+  }
+  using GetString = const unsigned char* (*)(unsigned);
+  auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  const unsigned kGlRenderer = 0x1F01;
+  const char* name = getString ? reinterpret_cast<const char*>(getString(kGlRenderer)) : nullptr;
+  if (!name) return false;
+  for (const char* emulated : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR"}) {
+    if (std::strstr(name, emulated)) return true;
+  }
+  return false;
+}
+
+// False where the machine surely has no GPU: a Linux without DRM devices.
+// Trying GL there would only load an emulating driver (tens of megabytes).
+bool MayHaveGpu() {
+#ifdef __linux__
+  std::error_code ec;
+  return std::filesystem::exists("/dev/dri", ec);
+#else
+  return true;
+#endif
+}
+
+// The renderer for `window`: SDL's choice (a GPU's where there is one),
+// SDL's software renderer instead of an emulated GL, a renderer named in
+// SDL_RENDER_DRIVER as named.
+SDL_Renderer* NewRenderer(SDL_Window* window) {
+  const bool named = Set(std::getenv("SDL_RENDER_DRIVER"));
+  SDL_Renderer* renderer = named || MayHaveGpu() ? SDL_CreateRenderer(window, -1, 0) : nullptr;
+  if (renderer && !named && EmulatedGl(renderer)) {
+    SDL_DestroyRenderer(renderer);
+    renderer = nullptr;
+  }
+  if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  return renderer;
+}
+
+// The texture format for the picture: the window's own where the renderer
+// takes it (its software blits then only copy), else a 32-bit layout the
+// fast conversion writes, else the renderer's first.
+Uint32 PictureFormat(SDL_Renderer* renderer, SDL_Window* window) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || info.num_texture_formats == 0) {
+    return SDL_PIXELFORMAT_RGB888;
+  }
+  auto takes = [&info](Uint32 format) {
+    return std::find(info.texture_formats, info.texture_formats + info.num_texture_formats,
+                     format) != info.texture_formats + info.num_texture_formats;
+  };
+  const Uint32 own = SDL_GetWindowPixelFormat(window);
+  for (Uint32 format : {own, Uint32{SDL_PIXELFORMAT_RGB888}, Uint32{SDL_PIXELFORMAT_ARGB8888}}) {
+    if ((format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) && takes(format)) {
+      return format;
+    }
+  }
+  return info.texture_formats[0];
+}
+
+// Converts a w x h picture of 24-bit pixels into a streaming texture of
+// `format` (its own memory, a software renderer's too); false when the
+// texture cannot be locked.
+bool ConvertInto(SDL_Texture* texture, Uint32 format, const std::uint8_t* pixels, int stride, int w,
+                 int h) {
+  void* out = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(texture, nullptr, &out, &pitch) != 0) return false;
+  if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
+    // The usual layout: a byte shuffle beats SDL's generic 24-bit
+    // conversion many times over.
+    BgrToXrgb(pixels, stride, static_cast<std::uint8_t*>(out), pitch, w, h);
+  } else {
+    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_BGR24, pixels, stride, format, out, pitch);
+  }
+  SDL_UnlockTexture(texture);
+  return true;
+}
+
+// True for the keys that switch between the window and fullscreen: F11 and
+// Alt+Enter.
+bool FullscreenKey(const SDL_Keysym& key) {
+  if (key.sym == SDLK_F11) return (key.mod & (KMOD_CTRL | KMOD_SHIFT | KMOD_ALT | KMOD_GUI)) == 0;
+  return (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0 &&
+         (key.mod & (KMOD_CTRL | KMOD_SHIFT | KMOD_GUI)) == 0;
+}
+
+// Where the picture lies in the window's pixels.
+struct Placement {
+  int scale = 1;  // window pixels per picture pixel
+  int left = 0;   // the picture's top-left corner
+  int top = 0;
+};
+
+// The picture at the largest whole scale the output holds, centred.
+Placement Place(int outputWidth, int outputHeight, int pictureWidth, int pictureHeight) {
+  Placement p;
+  if (pictureWidth > 0 && pictureHeight > 0) {
+    p.scale = std::max(1, std::min(outputWidth / pictureWidth, outputHeight / pictureHeight));
+  }
+  p.left = (outputWidth - pictureWidth * p.scale) / 2;
+  p.top = (outputHeight - pictureHeight * p.scale) / 2;
+  return p;
+}
+
+// One open error box: its window, its layout and its OK button's state.
+struct Box {
+  SDL_Window* window = nullptr;
+  Uint32 id = 0;
+  const BoxLayout* layout = nullptr;
+  int scale = 1;         // box pixels per pixel of its picture
+  bool pressed = false;  // the left button went down on OK and is still held
+  bool over = false;     // ... and the mouse is on OK
+  bool open = true;
+  // True when window point (x, y) is on OK.
+  bool OnButton(int x, int y) const {
+    return layout->button.Contains(FloorDiv(x, scale), FloorDiv(y, scale));
+  }
+};
+
 }  // namespace
 
+// ---------------------------------------------------------------------------
+// The machine's state.
+
 struct SdlPlatform::Impl {
+  WindowOptions options;
   SDL_Window* window = nullptr;
-  int clientWidth = 0;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;  // the last picture, textureScale times its size
+  Uint32 textureFormat = 0;
+  // Without a GPU, the picture is enlarged here into a texture of the
+  // window's size (SDL's software renderer then only copies it), and only
+  // what changed since the last picture (`last`, as the game gave it) is
+  // converted, enlarged and copied to the window, which keeps the rest.
+  bool prescaled = false;
+  int textureScale = 1;
+  std::vector<std::uint8_t> last;  // pictureWidth x pictureHeight, 3 bytes a pixel
+  std::vector<std::uint8_t> row;   // a rectangle of it converted, 4 bytes a pixel
+  bool windowCurrent = false;      // the window shows the whole texture as it is
+  int pictureWidth = 0;            // the picture's size, as the game gave it
+  int pictureHeight = 0;
+  int clientWidth = 0;  // the window's size in SDL's window units
   int clientHeight = 0;
-  SDL_Surface* drawn = nullptr;  // the window surface that holds the last picture
+  double pixelsPerUnitX = 1;  // real pixels per window unit (desktops that scale windows)
+  double pixelsPerUnitY = 1;
+  Placement place;  // where the picture lies in the window
+  bool fullscreen = false;
+  bool startedFullscreen = false;           // ... since the start, never yet in its window
+  SDL_Keycode swallowedKey = SDLK_UNKNOWN;  // the fullscreen key, until its release
+  unsigned heldButtons = 0;                 // the buttons whose press reached the game
   bool shown = false;
   bool moved = false;
   int outerLeft = 0;
@@ -106,10 +292,16 @@ struct SdlPlatform::Impl {
   bool closePending = false;    // ... and the window's close is still to be delivered
   bool leftDown = false;        // the left button is down on the window (and captured)
   bool releasePending = false;  // its release, lost to a box, is still to be delivered
-  int lastX = 0;                // where the mouse was last seen on the window
+  int lastX = 0;                // where the mouse was last seen, in picture pixels
   int lastY = 0;
   std::unique_ptr<SdlAudio> audio;
   TextRaster text;
+
+  ~Impl() {
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (window) SDL_DestroyWindow(window);
+  }
 
   void Borders(int& top, int& left, int& bottom, int& right) {
     top = left = bottom = right = 0;
@@ -124,156 +316,285 @@ struct SdlPlatform::Impl {
     SDL_SetWindowPosition(window, outerLeft + left, outerTop + top);
   }
 
-  // Converts a picture straight into the window's own surface (shared
-  // memory with the X server where it has it) and shows it. The surface keeps
-  // it, so a repaint needs no copy of its own.
-  void Draw(const std::uint8_t* pixels, int width, int height, int stride) {
-    if (!window) return;
-    SDL_Surface* surface = SDL_GetWindowSurface(window);
-    if (!surface) return;
-    int w = std::min({width, clientWidth, surface->w});
-    int h = std::min({height, clientHeight, surface->h});
-    if (w <= 0 || h <= 0) return;
-    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
-    const Uint32 format = surface->format->format;
-    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
-      // The usual X11 and Wayland layout: a byte shuffle beats SDL's generic
-      // 24-bit conversion many times over.
-      BgrToXrgb(pixels, stride, static_cast<std::uint8_t*>(surface->pixels), surface->pitch, w, h);
-    } else {
-      SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_BGR24, pixels, stride, format, surface->pixels,
-                        surface->pitch);
-    }
-    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    drawn = surface;
-    SDL_UpdateWindowSurface(window);
+  // Makes the window's renderer and its picture texture, white like the
+  // empty panel behind the picture until the first picture comes.
+  void OpenRenderer();
+
+  // Makes the picture texture for `scale` (1 unless prescaled), holding the
+  // last picture.
+  void MakeTexture(int scale);
+
+  // Converts and enlarges a rectangle of the last picture into the
+  // prescaled texture.
+  void ScaleFrame(const SDL_Rect& area);
+
+  // Takes a picture into `last`; `bands` become the rectangles that changed,
+  // each a run of changed rows.
+  void TakeChanges(const std::uint8_t* pixels, int width, int height, int stride);
+  std::vector<SDL_Rect> bands;
+
+  // The window scale: the one asked for as far as the display holds it,
+  // else the largest that fits the usable desktop's share.
+  int OpeningScale();
+
+  // Works out where the picture lies from the window's present size.
+  void Replace();
+
+  // The picture pixel under window point (x, y).
+  void ToPicture(int x, int y, int& px, int& py) const {
+    px = FloorDiv(static_cast<int>(x * pixelsPerUnitX) - place.left, place.scale);
+    py = FloorDiv(static_cast<int>(y * pixelsPerUnitY) - place.top, place.scale);
   }
+
+  bool OnPicture(int px, int py) const {
+    return px >= 0 && py >= 0 && px < pictureWidth && py < pictureHeight;
+  }
+
+  // Converts a picture into the texture, once, and shows it.
+  void Draw(const std::uint8_t* pixels, int width, int height, int stride);
+
+  // Shows the last picture again: scaled, centred, black beside it.
+  void Redraw();
+
+  // Switches between the window and fullscreen at the desktop's resolution.
+  void ToggleFullscreen();
+
+  // Takes a key for the window: the fullscreen keys, pressed and released,
+  // and their repeats. False for keys that go to the game.
+  bool WindowKey(const SDL_KeyboardEvent& key);
+
+  // Turns a mouse button event into the game's; false when it is dropped.
+  bool MouseButtonEvent(const SDL_MouseButtonEvent& e, Event& event);
 
   // The error box: a small window of its own, modal for the game's window,
   // until Return, Space, Escape, a click on OK or its close box. The game's
   // window takes no input meanwhile; the terminate signal closes the box and
   // then the game's window.
-  void RunBox(const std::string& title, const BoxLayout& layout) {
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (leftDown) {
-      // The click that led here holds the mouse; the box needs it, and the
-      // game gets the release once the box is gone.
-      SDL_CaptureMouse(SDL_FALSE);
-      leftDown = false;
-      releasePending = true;
-    }
-    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
-    if (shown && window) {
-      int left = 0, top = 0, w = 0, h = 0;
-      SDL_GetWindowPosition(window, &left, &top);
-      SDL_GetWindowSize(window, &w, &h);
-      x = left + (w - layout.width) / 2;
-      y = top + (h - layout.height) / 2;
-    }
-    SDL_Window* box = SDL_CreateWindow(title.c_str(), x, y, layout.width, layout.height,
-                                       SDL_WINDOW_HIDDEN | SDL_WINDOW_SKIP_TASKBAR);
-    if (!box) return;
-    if (shown && window) SDL_SetWindowModalFor(box, window);
-    SDL_ShowWindow(box);
-    SDL_RaiseWindow(box);
-    SDL_SetWindowInputFocus(box);
-    const Uint32 id = SDL_GetWindowID(box);
-    const Uint32 gameId = window ? SDL_GetWindowID(window) : 0;
-    bool pressed = false;  // the left button went down on OK and is still held
-    bool over = false;     // ... and the mouse is on OK
-    auto paint = [&] {
-      const std::vector<std::uint8_t> picture = DrawErrorBox(text, layout, pressed && over);
-      SDL_Surface* surface = SDL_GetWindowSurface(box);
-      if (!surface) return;
-      if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
-      SDL_ConvertPixels(std::min(layout.width, surface->w), std::min(layout.height, surface->h),
-                        SDL_PIXELFORMAT_BGR24, picture.data(), layout.width * 3,
-                        surface->format->format, surface->pixels, surface->pitch);
-      if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-      SDL_UpdateWindowSurface(box);
-    };
-    paint();
-    for (bool open = true; open;) {
-      SDL_Event e;
-      // A bounded wait: the terminate signal is noticed within it.
-      if (!SDL_WaitEventTimeout(&e, 200)) continue;
-      switch (e.type) {
-        case SDL_QUIT:
-          terminating = closePending = true;
-          open = false;
-          break;
-        case SDL_KEYDOWN:
-          // Keys belong to the box wherever the focus lies.
-          switch (e.key.keysym.sym) {
-            case SDLK_RETURN:
-            case SDLK_KP_ENTER:
-            case SDLK_SPACE:
-            case SDLK_ESCAPE:
-              open = false;
-              break;
-            default:
-              break;
-          }
-          break;
-        case SDL_MOUSEBUTTONDOWN:
-          if (e.button.windowID == id && e.button.button == SDL_BUTTON_LEFT &&
-              layout.button.Contains(e.button.x, e.button.y)) {
-            pressed = over = true;
-            paint();
-          }
-          break;
-        case SDL_MOUSEMOTION:
-          if (pressed && e.motion.windowID == id &&
-              over != layout.button.Contains(e.motion.x, e.motion.y)) {
-            over = !over;
-            paint();
-          }
-          break;
-        case SDL_MOUSEBUTTONUP:
-          if (pressed && e.button.button == SDL_BUTTON_LEFT) {
-            open = !(e.button.windowID == id && layout.button.Contains(e.button.x, e.button.y));
-            pressed = over = false;
-            if (open) paint();
-          }
-          break;
-        case SDL_WINDOWEVENT:
-          if (e.window.windowID == id) {
-            if (e.window.event == SDL_WINDOWEVENT_CLOSE) open = false;
-            if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
-                e.window.event == SDL_WINDOWEVENT_SHOWN) {
-              paint();
-            }
-          } else if (e.window.windowID == gameId && e.window.event == SDL_WINDOWEVENT_EXPOSED) {
-            Redraw();
-          }
-          break;
-        default:
-          break;  // the game's window takes no input while the box is open
-      }
-    }
-    SDL_DestroyWindow(box);
-    if (shown && window) SDL_RaiseWindow(window);
-  }
+  void RunBox(const std::string& title, const BoxLayout& layout);
 
-  // Shows the last picture again; white until there is one, like the empty
-  // panel behind it.
-  void Redraw() {
-    if (!window) return;
-    SDL_Surface* surface = SDL_GetWindowSurface(window);
-    if (!surface) return;
-    if (surface != drawn) {
-      SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));
-      drawn = surface;
-    }
-    SDL_UpdateWindowSurface(window);
-  }
+  // The click that led to a box holds the mouse; the box needs it, and the
+  // game gets the release once the box is gone.
+  void HandMouseToBox();
+
+  // Opens the box's window at the picture's scale, centred on the game's
+  // window (or on the screen before it shows), shown and focused.
+  Box OpenBox(const std::string& title, const BoxLayout& layout);
+
+  // Draws the box's picture into its window, scaled with sharp pixels.
+  void PaintBox(const Box& box);
+
+  // One event while the box is open. Keys belong to the box wherever the
+  // focus lies; the game's window takes no input, only repaints.
+  void BoxEvent(Box& box, const SDL_Event& e);
+
+  // Return, Space and Escape close the box.
+  static void BoxKey(Box& box, SDL_Keycode key);
+
+  // OK is pressed like a button: down on it, up on it.
+  void BoxButton(Box& box, const SDL_MouseButtonEvent& e);
+
+  // The box's close box closes it; either window is repainted when exposed.
+  void BoxWindowEvent(Box& box, const SDL_WindowEvent& e);
 
   // Takes the window's next input from SDL's queue; false when there is none.
   bool NextInput(Event& event);
 };
 
-SdlPlatform::SdlPlatform() : impl_(std::make_unique<Impl>()) {
+// ---------------------------------------------------------------------------
+// Showing the picture.
+
+void SdlPlatform::Impl::Replace() {
+  int w = 0, h = 0, unitsW = 0, unitsH = 0;
+  if (SDL_GetRendererOutputSize(renderer, &w, &h) != 0) return;
+  SDL_GetWindowSize(window, &unitsW, &unitsH);
+  pixelsPerUnitX = unitsW > 0 ? double(w) / unitsW : 1;
+  pixelsPerUnitY = unitsH > 0 ? double(h) / unitsH : 1;
+  place = Place(w, h, pictureWidth, pictureHeight);
+  windowCurrent = false;
+  if (prescaled && texture && textureScale != place.scale) {
+    try {
+      MakeTexture(place.scale);
+    } catch (const std::runtime_error&) {
+      MakeTexture(1);  // too big for the machine: SDL's own scaling then
+    }
+  }
+}
+
+void SdlPlatform::Impl::Draw(const std::uint8_t* pixels, int width, int height, int stride) {
+  if (!texture) return;
+  int w = std::min(width, pictureWidth);
+  int h = std::min(height, pictureHeight);
+  if (w <= 0 || h <= 0) return;
+  if (prescaled) {
+    TakeChanges(pixels, w, h, stride);
+    for (const SDL_Rect& band : bands) ScaleFrame(band);
+    if (windowCurrent) {
+      // Only the changes are copied; the window keeps the rest.
+      const int k = place.scale;
+      for (const SDL_Rect& band : bands) {
+        const SDL_Rect from{band.x * k, band.y * k, band.w * k, band.h * k};
+        const SDL_Rect to{place.left + from.x, place.top + from.y, from.w, from.h};
+        SDL_RenderCopy(renderer, texture, &from, &to);
+      }
+      if (!bands.empty()) SDL_RenderPresent(renderer);
+      return;
+    }
+  } else if (!ConvertInto(texture, textureFormat, pixels, stride, w, h)) {
+    return;
+  }
+  Redraw();
+}
+
+void SdlPlatform::Impl::Redraw() {
+  if (!renderer || !texture) return;
+  int w = 0, h = 0;
+  if (SDL_GetRendererOutputSize(renderer, &w, &h) != 0) return;
+  const SDL_Rect picture{place.left, place.top, pictureWidth * place.scale,
+                         pictureHeight * place.scale};
+  // A prescaled texture may lag a change of scale by a frame.
+  const SDL_Rect source{0, 0, pictureWidth * textureScale, pictureHeight * textureScale};
+  // Only the margins are filled: a software renderer would otherwise
+  // clear the whole window every frame for nothing.
+  const SDL_Rect margins[4] = {
+      {0, 0, w, std::max(0, picture.y)},
+      {0, picture.y + picture.h, w, std::max(0, h - picture.y - picture.h)},
+      {0, picture.y, std::max(0, picture.x), picture.h},
+      {picture.x + picture.w, picture.y, std::max(0, w - picture.x - picture.w), picture.h},
+  };
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  for (const SDL_Rect& margin : margins) {
+    if (margin.w > 0 && margin.h > 0) SDL_RenderFillRect(renderer, &margin);
+  }
+  SDL_RenderCopy(renderer, texture, &source, &picture);
+  SDL_RenderPresent(renderer);
+  windowCurrent = prescaled && textureScale == place.scale;
+}
+
+void SdlPlatform::Impl::ToggleFullscreen() {
+  if (!window) return;
+  if (SDL_SetWindowFullscreen(window, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    return;
+  }
+  fullscreen = !fullscreen;
+  if (!fullscreen && startedFullscreen) {
+    // A window that opened fullscreen was never where it was placed.
+    startedFullscreen = false;
+    if (moved) PlaceWindow();
+  }
+  Replace();
+  Redraw();
+}
+
+void SdlPlatform::Impl::OpenRenderer() {
+  renderer = NewRenderer(window);
+  if (!renderer) throw std::runtime_error(std::string("SDL renderer: ") + SDL_GetError());
+  textureFormat = PictureFormat(renderer, window);
+  SDL_RendererInfo info{};
+  SDL_GetRendererInfo(renderer, &info);
+  prescaled =
+      (info.flags & SDL_RENDERER_SOFTWARE) != 0 &&
+      (textureFormat == SDL_PIXELFORMAT_RGB888 || textureFormat == SDL_PIXELFORMAT_ARGB8888);
+  if (prescaled) {
+    last.assign(static_cast<std::size_t>(pictureWidth) * pictureHeight * 3, 0xFF);
+    row.resize(static_cast<std::size_t>(pictureWidth) * pictureHeight * 4);
+  }
+  MakeTexture(1);
+  if (prescaled) return;
+  void* out = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(texture, nullptr, &out, &pitch) == 0) {
+    std::memset(out, 0xFF, static_cast<std::size_t>(pitch) * std::max(pictureHeight, 1));
+    SDL_UnlockTexture(texture);
+  }
+}
+
+void SdlPlatform::Impl::MakeTexture(int scale) {
+  if (texture) SDL_DestroyTexture(texture);
+  textureScale = scale;
+  texture =
+      SDL_CreateTexture(renderer, textureFormat, SDL_TEXTUREACCESS_STREAMING,
+                        std::max(pictureWidth * scale, 1), std::max(pictureHeight * scale, 1));
+  if (!texture) throw std::runtime_error(std::string("SDL texture: ") + SDL_GetError());
+  SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+  SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+  if (prescaled) ScaleFrame(SDL_Rect{0, 0, pictureWidth, pictureHeight});
+}
+
+void SdlPlatform::Impl::ScaleFrame(const SDL_Rect& area) {
+  const int k = textureScale;
+  const SDL_Rect target{area.x * k, area.y * k, area.w * k, area.h * k};
+  void* out = nullptr;
+  int pitch = 0;
+  if (area.w <= 0 || area.h <= 0 || SDL_LockTexture(texture, &target, &out, &pitch) != 0) return;
+  const std::size_t lastStride = static_cast<std::size_t>(pictureWidth) * 3;
+  const std::uint8_t* from = &last[area.y * lastStride + area.x * 3];
+  if (k == 1) {
+    BgrToXrgb(from, static_cast<int>(lastStride), static_cast<std::uint8_t*>(out), pitch, area.w,
+              area.h);
+  } else {
+    BgrToXrgb(from, static_cast<int>(lastStride), row.data(), area.w * 4, area.w, area.h);
+    ScaleXrgb(row.data(), area.w * 4, static_cast<std::uint8_t*>(out), pitch, area.w, area.h, k);
+  }
+  SDL_UnlockTexture(texture);
+}
+
+void SdlPlatform::Impl::TakeChanges(const std::uint8_t* pixels, int width, int height, int stride) {
+  bands.clear();
+  const std::size_t lastStride = static_cast<std::size_t>(pictureWidth) * 3;
+  const std::size_t bytes = static_cast<std::size_t>(width) * 3;
+  bool open = false;  // the last row changed: its band goes on
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* in = pixels + std::ptrdiff_t{y} * stride;
+    std::uint8_t* kept = &last[y * lastStride];
+    if (std::memcmp(in, kept, bytes) == 0) {
+      open = false;
+      continue;
+    }
+    // The changed columns of the row, narrowed from both ends.
+    int first = 0, end = width;
+    while (std::memcmp(in + first * 3, kept + first * 3, 3) == 0) ++first;
+    while (std::memcmp(in + (end - 1) * 3, kept + (end - 1) * 3, 3) == 0) --end;
+    std::memcpy(kept + first * 3, in + first * 3, static_cast<std::size_t>(end - first) * 3);
+    if (!open) {
+      bands.push_back(SDL_Rect{first, y, end - first, 1});
+      open = true;
+      continue;
+    }
+    SDL_Rect& band = bands.back();
+    const int right = std::max(band.x + band.w, end);
+    band.x = std::min(band.x, first);
+    band.w = right - band.x;
+    band.h += 1;
+  }
+}
+
+int SdlPlatform::Impl::OpeningScale() {
+  const int display = std::max(0, SDL_GetWindowDisplayIndex(window));
+  SDL_Rect usable{0, 0, 0, 0}, whole{0, 0, 0, 0};
+  if (SDL_GetDisplayUsableBounds(display, &usable) != 0) usable = SDL_Rect{0, 0, 0, 0};
+  if (SDL_GetDisplayBounds(display, &whole) != 0) whole = usable;
+  const auto pixels = [this](const SDL_Rect& r, int& w, int& h) {
+    w = static_cast<int>(r.w * pixelsPerUnitX);
+    h = static_cast<int>(r.h * pixelsPerUnitY);
+  };
+  int w = 0, h = 0;
+  if (options.scale > 0) {
+    pixels(whole, w, h);
+    const int most = FittingScale(w, h, pictureWidth, pictureHeight, 100);
+    return whole.w > 0 ? std::min(options.scale, most) : options.scale;
+  }
+  pixels(usable, w, h);
+  return FittingScale(w, h, pictureWidth, pictureHeight, kDesktopShare);
+}
+
+// ---------------------------------------------------------------------------
+// Start, end, clocks and files.
+
+SdlPlatform::SdlPlatform(const WindowOptions& options) : impl_(std::make_unique<Impl>()) {
+  impl_->options = options;
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Windows then reports sizes in real pixels and leaves the picture unscaled.
+  SDL_SetHint("SDL_WINDOWS_DPI_AWARENESS", "permonitorv2");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
@@ -302,7 +623,7 @@ SdlPlatform::SdlPlatform() : impl_(std::make_unique<Impl>()) {
 
 SdlPlatform::~SdlPlatform() {
   impl_->audio.reset();
-  if (impl_->window) SDL_DestroyWindow(impl_->window);
+  impl_.reset();  // the window and its renderer go before the video subsystem
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
   SDL_Quit();
 }
@@ -325,20 +646,35 @@ std::int32_t SdlPlatform::Milliseconds() {
   return static_cast<std::int32_t>(SDL_GetTicks64() & 0x7FFFFFFFu);
 }
 
+// ---------------------------------------------------------------------------
+// The window.
+
 void SdlPlatform::CreateWindow(const std::string& caption, int clientWidth, int clientHeight) {
   Impl& m = *impl_;
   if (m.window) return;
-  m.clientWidth = std::max(clientWidth, 0);
-  m.clientHeight = std::max(clientHeight, 0);
-  // The picture is shown 1:1 and changes 20 times a second, so it goes
-  // straight into the window's own surface; SDL must not back that surface
-  // with a GL texture (on machines without a GPU, GL is itself emulated in
-  // software at many times the cost).
+  m.pictureWidth = std::max(clientWidth, 0);
+  m.pictureHeight = std::max(clientHeight, 0);
+  // Where no GPU draws, SDL's software renderer writes straight into the
+  // window's own surface; SDL must not back that surface with a GL texture
+  // (without a GPU, GL is itself emulated in software at many times the cost).
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  m.window =
-      SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                       std::max(m.clientWidth, 1), std::max(m.clientHeight, 1), SDL_WINDOW_HIDDEN);
+  m.window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                              std::max(m.pictureWidth, 1), std::max(m.pictureHeight, 1),
+                              SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!m.window) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
+  m.OpenRenderer();
+  m.Replace();  // the desktop's pixels per window unit
+  // The window is sized in real pixels: on a desktop that scales windows it
+  // is given fewer of its units.
+  const int scale = m.OpeningScale();
+  m.clientWidth = static_cast<int>(std::ceil(m.pictureWidth * scale / m.pixelsPerUnitX));
+  m.clientHeight = static_cast<int>(std::ceil(m.pictureHeight * scale / m.pixelsPerUnitY));
+  SDL_SetWindowSize(m.window, std::max(m.clientWidth, 1), std::max(m.clientHeight, 1));
+  if (m.options.fullscreen &&
+      SDL_SetWindowFullscreen(m.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
+    m.fullscreen = m.startedFullscreen = true;
+  }
+  m.Replace();
 }
 
 void SdlPlatform::SetCaption(const std::string& caption) {
@@ -407,6 +743,9 @@ void SdlPlatform::Present(const std::uint8_t* pixels, int width, int height, int
   m.Draw(pixels, width, height, stride);
 }
 
+// ---------------------------------------------------------------------------
+// Input.
+
 void SdlPlatform::PostUserMessage(int message) {
   impl_->order.Post(message);
 }
@@ -415,43 +754,63 @@ void SdlPlatform::PostQuit() {
   impl_->order.PostQuit();
 }
 
+bool SdlPlatform::Impl::WindowKey(const SDL_KeyboardEvent& key) {
+  if (key.type == SDL_KEYUP) {
+    if (key.keysym.sym != swallowedKey) return false;
+    swallowedKey = SDLK_UNKNOWN;
+    return true;
+  }
+  if (!FullscreenKey(key.keysym)) return false;
+  swallowedKey = key.keysym.sym;
+  if (!key.repeat) ToggleFullscreen();
+  return true;
+}
+
+bool SdlPlatform::Impl::MouseButtonEvent(const SDL_MouseButtonEvent& e, Event& event) {
+  if (e.button == SDL_BUTTON_LEFT) {
+    event.button = MouseButton::Left;
+  } else if (e.button == SDL_BUTTON_RIGHT) {
+    event.button = MouseButton::Right;
+  } else if (e.button == SDL_BUTTON_MIDDLE) {
+    event.button = MouseButton::Middle;
+  } else {
+    return false;
+  }
+  const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+  const unsigned bit = 1u << static_cast<int>(event.button);
+  int x = 0, y = 0;
+  ToPicture(e.x, e.y, x, y);
+  // A press beside the picture is nobody's, and so is its release.
+  if (down ? !OnPicture(x, y) : (heldButtons & bit) == 0) return false;
+  heldButtons = down ? heldButtons | bit : heldButtons & ~bit;
+  if (event.button == MouseButton::Left) {
+    SDL_CaptureMouse(down ? SDL_TRUE : SDL_FALSE);
+    leftDown = down;
+  }
+  lastX = event.x = x;
+  lastY = event.y = y;
+  event.kind = down ? Event::Kind::MouseDown : Event::Kind::MouseUp;
+  return true;
+}
+
 bool SdlPlatform::Impl::NextInput(Event& event) {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     event = Event{};
     switch (e.type) {
       case SDL_MOUSEBUTTONDOWN:
-      case SDL_MOUSEBUTTONUP: {
-        if (e.button.button == SDL_BUTTON_LEFT) {
-          event.button = MouseButton::Left;
-        } else if (e.button.button == SDL_BUTTON_RIGHT) {
-          event.button = MouseButton::Right;
-        } else if (e.button.button == SDL_BUTTON_MIDDLE) {
-          event.button = MouseButton::Middle;
-        } else {
-          continue;
-        }
-        bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        if (event.button == MouseButton::Left) {
-          SDL_CaptureMouse(down ? SDL_TRUE : SDL_FALSE);
-          leftDown = down;
-        }
-        lastX = e.button.x;
-        lastY = e.button.y;
-        event.kind = down ? Event::Kind::MouseDown : Event::Kind::MouseUp;
-        event.x = e.button.x;
-        event.y = e.button.y;
-        return true;
-      }
+      case SDL_MOUSEBUTTONUP:
+        if (MouseButtonEvent(e.button, event)) return true;
+        continue;
       case SDL_MOUSEMOTION:
-        lastX = e.motion.x;
-        lastY = e.motion.y;
+        ToPicture(e.motion.x, e.motion.y, lastX, lastY);
         event.kind = Event::Kind::MouseMove;
-        event.x = e.motion.x;
-        event.y = e.motion.y;
+        event.x = lastX;
+        event.y = lastY;
         return true;
       case SDL_KEYDOWN:
       case SDL_KEYUP:
+        if (WindowKey(e.key)) continue;
         event.kind = Event::Kind::Key;
         event.key = VirtualKey(e.key.keysym.sym);
         event.keyUp = e.type == SDL_KEYUP;
@@ -464,10 +823,13 @@ bool SdlPlatform::Impl::NextInput(Event& event) {
           case SDL_WINDOWEVENT_CLOSE:
             event.kind = Event::Kind::Close;
             return true;
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+            Replace();
+            Redraw();
+            break;
           case SDL_WINDOWEVENT_EXPOSED:
           case SDL_WINDOWEVENT_SHOWN:
           case SDL_WINDOWEVENT_RESTORED:
-          case SDL_WINDOWEVENT_SIZE_CHANGED:
             Redraw();
             break;
           default:
@@ -492,6 +854,7 @@ bool SdlPlatform::PollEvent(Event& event) {
   }
   if (m.releasePending) {
     m.releasePending = false;
+    m.heldButtons &= ~(1u << static_cast<int>(MouseButton::Left));
     event = Event{};
     event.kind = Event::Kind::MouseUp;
     event.x = m.lastX;
@@ -510,6 +873,134 @@ void SdlPlatform::WaitEvent(int timeoutMs) {
     SDL_WaitEvent(nullptr);
   } else {
     SDL_WaitEventTimeout(nullptr, timeoutMs);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The error box and the audio.
+
+void SdlPlatform::Impl::RunBox(const std::string& title, const BoxLayout& layout) {
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  HandMouseToBox();
+  Box box = OpenBox(title, layout);
+  if (!box.window) return;
+  PaintBox(box);
+  while (box.open) {
+    SDL_Event e;
+    // A bounded wait: the terminate signal is noticed within it.
+    if (SDL_WaitEventTimeout(&e, 200)) BoxEvent(box, e);
+  }
+  SDL_DestroyWindow(box.window);
+  if (shown && window) SDL_RaiseWindow(window);
+}
+
+void SdlPlatform::Impl::HandMouseToBox() {
+  if (!leftDown) return;
+  SDL_CaptureMouse(SDL_FALSE);
+  leftDown = false;
+  releasePending = true;
+}
+
+Box SdlPlatform::Impl::OpenBox(const std::string& title, const BoxLayout& layout) {
+  Box box;
+  box.layout = &layout;
+  box.scale = std::max(1, static_cast<int>(place.scale / std::max(1.0, pixelsPerUnitX)));
+  const int w = layout.width * box.scale, h = layout.height * box.scale;
+  int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+  if (shown && window) {
+    int left = 0, top = 0, windowW = 0, windowH = 0;
+    SDL_GetWindowPosition(window, &left, &top);
+    SDL_GetWindowSize(window, &windowW, &windowH);
+    x = left + (windowW - w) / 2;
+    y = top + (windowH - h) / 2;
+  }
+  box.window =
+      SDL_CreateWindow(title.c_str(), x, y, w, h, SDL_WINDOW_HIDDEN | SDL_WINDOW_SKIP_TASKBAR);
+  if (!box.window) return box;
+  if (shown && window) SDL_SetWindowModalFor(box.window, window);
+  SDL_ShowWindow(box.window);
+  SDL_RaiseWindow(box.window);
+  SDL_SetWindowInputFocus(box.window);
+  box.id = SDL_GetWindowID(box.window);
+  return box;
+}
+
+void SdlPlatform::Impl::PaintBox(const Box& box) {
+  const BoxLayout& layout = *box.layout;
+  std::vector<std::uint8_t> picture = DrawErrorBox(text, layout, box.pressed && box.over);
+  SDL_Surface* surface = SDL_GetWindowSurface(box.window);
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+      picture.data(), layout.width, layout.height, 24, layout.width * 3, SDL_PIXELFORMAT_BGR24);
+  if (surface && source) {
+    SDL_Rect whole{0, 0, layout.width * box.scale, layout.height * box.scale};
+    SDL_BlitScaled(source, nullptr, surface, &whole);
+    SDL_UpdateWindowSurface(box.window);
+  }
+  if (source) SDL_FreeSurface(source);
+}
+
+void SdlPlatform::Impl::BoxEvent(Box& box, const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      terminating = closePending = true;
+      box.open = false;
+      break;
+    case SDL_KEYDOWN:
+      BoxKey(box, e.key.keysym.sym);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      BoxButton(box, e.button);
+      break;
+    case SDL_MOUSEMOTION:
+      if (box.pressed && e.motion.windowID == box.id &&
+          box.over != box.OnButton(e.motion.x, e.motion.y)) {
+        box.over = !box.over;
+        PaintBox(box);
+      }
+      break;
+    case SDL_WINDOWEVENT:
+      BoxWindowEvent(box, e.window);
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlPlatform::Impl::BoxKey(Box& box, SDL_Keycode key) {
+  switch (key) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+    case SDLK_SPACE:
+    case SDLK_ESCAPE:
+      box.open = false;
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlPlatform::Impl::BoxButton(Box& box, const SDL_MouseButtonEvent& e) {
+  if (e.button != SDL_BUTTON_LEFT) return;
+  if (e.type == SDL_MOUSEBUTTONDOWN) {
+    if (e.windowID == box.id && box.OnButton(e.x, e.y)) {
+      box.pressed = box.over = true;
+      PaintBox(box);
+    }
+  } else if (box.pressed) {
+    box.open = !(e.windowID == box.id && box.OnButton(e.x, e.y));
+    box.pressed = box.over = false;
+    if (box.open) PaintBox(box);
+  }
+}
+
+void SdlPlatform::Impl::BoxWindowEvent(Box& box, const SDL_WindowEvent& e) {
+  const Uint32 gameId = window ? SDL_GetWindowID(window) : 0;
+  if (e.windowID == box.id) {
+    if (e.event == SDL_WINDOWEVENT_CLOSE) box.open = false;
+    if (e.event == SDL_WINDOWEVENT_EXPOSED || e.event == SDL_WINDOWEVENT_SHOWN) PaintBox(box);
+  } else if (e.windowID == gameId && e.event == SDL_WINDOWEVENT_EXPOSED) {
+    Redraw();
   }
 }
 

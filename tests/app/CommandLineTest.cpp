@@ -170,11 +170,16 @@ TEST_F(BadCommandLines, Game) {
                            "SDL_AUDIODRIVER=dummy timeout 20 " + MARIGOLD_GAME;
   Check(game, {
                   {"--frob", 2,
-                   "marigold: unknown option '--frob'\nusage: marigold [--author] [GAMEDIR]"},
+                   "marigold: unknown option '--frob'\nusage: marigold [--author] [--scale N] "
+                   "[--fullscreen] [GAMEDIR]"},
+                  {"--scale 0", 2, "bad value '0' for --scale (a whole scale from 1 to 16)"},
+                  {"--scale=17", 2, "bad value '17' for --scale"},
+                  {"--scale x2", 2, "bad value 'x2' for --scale"},
+                  {"--scale", 2, "option '--scale' needs a value"},
                   {"a b", 2, "unexpected argument 'b'"},
                   {"{MISSING}", 1, "marigold: {MISSING}: No such file or directory"},
                   {"{FILE}", 1, "marigold: {FILE}: Not a directory"},
-                  {"--help", 0, "usage: marigold [--author] [GAMEDIR]"},
+                  {"--help", 0, "--scale N     show the 600x400 picture N times as large"},
                   {"--version", 0, "marigold {VERSION}"},
                   {"{DEMO}", 1,
                    "marigold: cannot open a window: no display (DISPLAY and WAYLAND_DISPLAY are "

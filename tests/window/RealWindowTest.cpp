@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -181,17 +182,28 @@ class RealWindow : public ::testing::Test {
     shotFile_ =
         (fs::temp_directory_path() / ("marigold-shot-" + std::to_string(getpid()))).string();
 
+    StartDisplay(kScreenW, kScreenH);
+  }
+
+  // A new X screen of the given size, in place of any before.
+  void StartDisplay(int width, int height) {
+    xvfb_.Kill();
     int fd = -1;
-    xvfb_.Start({"Xvfb", "-displayfd", "3", "-screen", "0",
-                 std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24", "-br",
-                 "-nolisten", "tcp"},
-                {}, &fd);
+    xvfb_.Start(
+        {"Xvfb", "-displayfd", "3", "-screen", "0",
+         std::to_string(width) + "x" + std::to_string(height) + "x24", "-br", "-nolisten", "tcp"},
+        {}, &fd);
     std::string number;
     char c;
     while (read(fd, &c, 1) == 1 && c != '\n') number += c;
     close(fd);
     ASSERT_FALSE(number.empty()) << "Xvfb did not start";
     display_ = ":" + number;
+    // The number is told before every client is taken: wait until one is.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      if (!Output("DISPLAY=" + display_ + " xdotool getdisplaygeometry 2>/dev/null").empty()) break;
+      std::this_thread::sleep_for(100ms);
+    }
   }
 
   void TearDown() override {
@@ -199,8 +211,9 @@ class RealWindow : public ::testing::Test {
     fs::remove(shotFile_, ec);
   }
 
-  void StartGame() {
+  void StartGame(const std::vector<std::string>& options = {}) {
     std::vector<std::string> argv = command_;
+    argv.insert(argv.end(), options.begin(), options.end());
     argv.push_back(demo_.string());
     game.Start(argv, {"DISPLAY=" + display_, "SDL_AUDIODRIVER=dummy"});
   }
@@ -220,9 +233,48 @@ class RealWindow : public ::testing::Test {
     }
   }
 
-  // Screen coordinates of picture coordinates.
+  // What a command prints on standard output.
+  static std::string Output(const std::string& command) {
+    std::string text;
+    if (FILE* out = popen(command.c_str(), "r")) {
+      char buffer[256];
+      while (std::fgets(buffer, sizeof buffer, out)) text += buffer;
+      pclose(out);
+    }
+    return text;
+  }
+
+  // The game's shown window on the screen: its client area's position and size.
+  struct Geometry {
+    int x = -1, y = -1, width = 0, height = 0;
+  };
+  Geometry WindowGeometry() {
+    const std::string text = Output("DISPLAY=" + display_ +
+                                    " xdotool search --onlyvisible --classname '^marigold$'"
+                                    " getwindowgeometry %@ 2>/dev/null");
+    Geometry g;
+    const std::size_t position = text.find("Position: "), size = text.find("Geometry: ");
+    if (position == std::string::npos || size == std::string::npos) return g;
+    std::sscanf(text.c_str() + position, "Position: %d,%d", &g.x, &g.y);
+    std::sscanf(text.c_str() + size, "Geometry: %dx%d", &g.width, &g.height);
+    return g;
+  }
+
+  // Waits up to five seconds for the window to take `width` x `height`.
+  Geometry AwaitSize(int width, int height) {
+    Geometry g;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      g = WindowGeometry();
+      if (g.width == width && g.height == height) break;
+      std::this_thread::sleep_for(100ms);
+    }
+    return g;
+  }
+
+  // Screen coordinates of picture coordinates: the middle of the pixel's block.
   std::string At(int x, int y) const {
-    return std::to_string(left_ + x) + " " + std::to_string(top_ + y);
+    return std::to_string(left_ + x * scale_ + scale_ / 2) + " " +
+           std::to_string(top_ + y * scale_ + scale_ / 2);
   }
 
   Shot Grab() {
@@ -231,7 +283,7 @@ class RealWindow : public ::testing::Test {
     return shot;
   }
 
-  // Waits until the 600x400 picture shows, and finds where it lies.
+  // Waits until the 600x400 picture shows at scale_, and finds where it lies.
   bool FindPicture() {
     for (int attempt = 0; attempt < 150; ++attempt) {
       std::this_thread::sleep_for(100ms);
@@ -249,7 +301,7 @@ class RealWindow : public ::testing::Test {
           }
         }
       }
-      if (maxX - minX >= 590 && maxY - minY >= 390) {
+      if (maxX - minX >= 590 * scale_ && maxY - minY >= 390 * scale_) {
         left_ = minX;
         top_ = minY;
         return true;
@@ -263,8 +315,13 @@ class RealWindow : public ::testing::Test {
   int Count(const Shot& shot, int x0, int y0, int x1, int y1, Test test) const {
     int n = 0;
     for (int y = y0; y <= y1; ++y)
-      for (int x = x0; x <= x1; ++x) n += test(shot.At(left_ + x, top_ + y)) ? 1 : 0;
+      for (int x = x0; x <= x1; ++x) n += test(Pixel(shot, x, y)) ? 1 : 0;
     return n;
+  }
+
+  // The screen pixel at the middle of picture pixel (x, y)'s block.
+  Rgb Pixel(const Shot& shot, int x, int y) const {
+    return shot.At(left_ + x * scale_ + scale_ / 2, top_ + y * scale_ + scale_ / 2);
   }
 
   double CpuSeconds() const {
@@ -278,6 +335,38 @@ class RealWindow : public ::testing::Test {
     return double(user + system) / double(sysconf(_SC_CLK_TCK));
   }
 
+  // The first click starts the story: the heat gauge appears in the corner,
+  // every column either whitened or reddened.
+  void ClickIntoStory() {
+    Xdo("mousemove " + At(200, 250) + " click 1");
+    std::this_thread::sleep_for(400ms);
+    Shot story = Grab();
+    int light = 0, red = 0;
+    for (int x = 350; x < 600; ++x) {
+      Rgb p = Pixel(story, x, 1);
+      light += (p.r > 120 && p.g > 120 && p.b > 120) ? 1 : 0;
+      red += (p.r > 150 && p.g < 140 && p.r - p.g > 60) ? 1 : 0;
+    }
+    EXPECT_GT(light, 120) << "no whitened gauge streaks";
+    EXPECT_GT(red, 0) << "no reddened gauge streaks";
+    EXPECT_EQ(Count(story, 150, 30, 340, 130, Reddish), 0) << "still the title heading";
+  }
+
+  // Two more clicks reach the first choice; the mouse rests on its first
+  // button.
+  Shot HoverFirstChoice() {
+    Xdo("mousemove " + At(200, 250) + " click 1");
+    std::this_thread::sleep_for(300ms);
+    Xdo("mousemove " + At(200, 250) + " click 1");
+    std::this_thread::sleep_for(300ms);
+    Xdo("mousemove " + At(90, 320));
+    std::this_thread::sleep_for(300ms);
+    return Grab();
+  }
+
+  static bool Reddish(Rgb p) { return p.r > 90 && p.g < 60 && p.b < 60; }
+  static bool PureRed(Rgb p) { return p.r == 255 && p.g == 0 && p.b == 0; }
+
   Child xvfb_;
   Child game;
   std::vector<std::string> command_;  // the game and its arguments
@@ -285,14 +374,8 @@ class RealWindow : public ::testing::Test {
   fs::path demo_;
   std::string display_, shotFile_;
   int left_ = 0, top_ = 0;
+  int scale_ = 1;  // screen pixels per picture pixel
 };
-
-bool Reddish(Rgb p) {
-  return p.r > 90 && p.g < 60 && p.b < 60;
-}
-bool PureRed(Rgb p) {
-  return p.r == 255 && p.g == 0 && p.b == 0;
-}
 
 TEST_F(RealWindow, TitleStoryButtonsAndClose) {
   StartGame();
@@ -318,30 +401,9 @@ TEST_F(RealWindow, TitleStoryButtonsAndClose) {
   }
   EXPECT_GT(glowing, 300) << "no glowing heading";
 
-  // The first click starts the story: the heat gauge appears in the corner,
-  // every column either whitened or reddened.
-  Xdo("mousemove " + At(200, 250) + " click 1");
-  std::this_thread::sleep_for(400ms);
-  Shot story = Grab();
-  int light = 0, red = 0;
-  for (int x = 350; x < 600; ++x) {
-    Rgb p = story.At(left_ + x, top_ + 1);
-    light += (p.r > 120 && p.g > 120 && p.b > 120) ? 1 : 0;
-    red += (p.r > 150 && p.g < 140 && p.r - p.g > 60) ? 1 : 0;
-  }
-  EXPECT_GT(light, 120) << "no whitened gauge streaks";
-  EXPECT_GT(red, 0) << "no reddened gauge streaks";
-  EXPECT_EQ(Count(story, 150, 30, 340, 130, Reddish), 0) << "still the title heading";
-
-  // Two more clicks reach the first choice; the button under the mouse is
-  // filled solid red, the others are not.
-  Xdo("mousemove " + At(200, 250) + " click 1");
-  std::this_thread::sleep_for(300ms);
-  Xdo("mousemove " + At(200, 250) + " click 1");
-  std::this_thread::sleep_for(300ms);
-  Xdo("mousemove " + At(90, 320));
-  std::this_thread::sleep_for(300ms);
-  Shot hovered = Grab();
+  ClickIntoStory();
+  // The button under the mouse is filled solid red, the others are not.
+  Shot hovered = HoverFirstChoice();
   EXPECT_GT(Count(hovered, 36, 306, 144, 334, PureRed), 1000) << "hovered button not red";
   EXPECT_EQ(Count(hovered, 206, 306, 300, 334, PureRed), 0) << "an unhovered button is red";
 
@@ -363,6 +425,112 @@ TEST_F(RealWindow, TitleStoryButtonsAndClose) {
   // as the window's close box) ends the program with status 0.
   CloseGame();
   EXPECT_EQ(game.Wait(10s), 0);
+}
+
+// The window opens at the largest whole scale that takes at most 85 % of the
+// screen, centred (no window manager, so no borders).
+TEST_F(RealWindow, OpensAtTheLargestScaleThatFitsTheScreenCentred) {
+  if (underWine_) GTEST_SKIP() << "the Linux build's windows";
+  struct Case {
+    int width, height, scale;
+  };
+  for (const Case& c :
+       {Case{1024, 768, 1}, Case{1920, 1080, 2}, Case{2560, 1440, 3}, Case{3840, 2160, 4}}) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+    game.Kill();
+    StartDisplay(c.width, c.height);
+    StartGame();
+    const Geometry g = AwaitSize(600 * c.scale, 400 * c.scale);
+    EXPECT_EQ(g.width, 600 * c.scale);
+    EXPECT_EQ(g.height, 400 * c.scale);
+    EXPECT_EQ(g.x, (c.width - g.width) / 2);
+    EXPECT_EQ(g.y, (c.height - g.height) / 2);
+  }
+}
+
+// Heat as the gauge shows it: its black writing is painted red by the heat
+// (0..255), so the reddest writing pixel (green and blue 0, red below the
+// streaks' tint) is the heat.
+int ShownHeat(const std::function<Rgb(int, int)>& pixel) {
+  int heat = 0;
+  for (int y = 0; y < 50; ++y) {
+    for (int x = 350; x < 600; ++x) {
+      const Rgb p = pixel(x, y);
+      if (p.g == 0 && p.b == 0 && p.r < 127) heat = std::max(heat, p.r);
+    }
+  }
+  return heat;
+}
+
+// At scale 3 every click lands on the picture pixel it is aimed at: the
+// title click starts the story, a hovered button turns red in 3 x 3 blocks,
+// and a held press in the gauge's corner keeps raising the heat.
+TEST_F(RealWindow, AtScaleThreeClicksHoverAndTheGaugeLandWhereAimed) {
+  StartDisplay(2048, 1536);
+  scale_ = 3;
+  StartGame({"--scale", "3"});
+  ASSERT_TRUE(FindPicture()) << "the window never showed its picture";
+  EXPECT_EQ(left_, (2048 - 1800) / 2);
+  std::this_thread::sleep_for(1s);
+  ClickIntoStory();
+  const Shot hovered = HoverFirstChoice();
+  EXPECT_GT(Count(hovered, 36, 306, 144, 334, PureRed), 1000) << "hovered button not red";
+  EXPECT_EQ(Count(hovered, 206, 306, 300, 334, PureRed), 0) << "an unhovered button is red";
+  // Sharp pixels: every screen pixel of the button's area repeats its
+  // block's middle pixel.
+  int blurred = 0;
+  for (int y = top_ + 300 * 3; y < top_ + 340 * 3; ++y) {
+    for (int x = left_ + 30 * 3; x < left_ + 150 * 3; ++x) {
+      const Rgb p = hovered.At(x, y);
+      const Rgb m = Pixel(hovered, (x - left_) / 3, (y - top_) / 3);
+      blurred += (p.r != m.r || p.g != m.g || p.b != m.b) ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(blurred, 0) << "screen pixels unlike their block";
+
+  const auto heat = [this](const Shot& shot) {
+    return ShownHeat([&](int x, int y) { return Pixel(shot, x, y); });
+  };
+  const int before = heat(Grab());
+  Xdo("mousemove " + At(560, 40) + " mousedown 1");
+  std::this_thread::sleep_for(1500ms);
+  Xdo("mouseup 1");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_GE(heat(Grab()), before + 2) << "the held press did not keep raising the heat";
+}
+
+// F11 under a window manager: the window takes the whole screen, the picture
+// at the largest whole scale centred on black; F11 again brings the window
+// back.
+TEST_F(RealWindow, F11FillsTheScreenOnBlackAndComesBack) {
+  if (underWine_) GTEST_SKIP() << "the Linux build's keys";
+  if (!OnPath("openbox")) GTEST_SKIP() << "openbox missing (scripts/setup installs it)";
+  Child manager;
+  manager.Start({"openbox"}, {"DISPLAY=" + display_});
+  std::this_thread::sleep_for(500ms);
+  StartGame();
+  ASSERT_EQ(AwaitSize(600, 400).width, 600);
+  Xdo("search --onlyvisible --classname '^marigold$' windowactivate --sync key F11");
+  const Geometry full = AwaitSize(kScreenW, kScreenH);
+  EXPECT_EQ(full.width, kScreenW);
+  EXPECT_EQ(full.height, kScreenH);
+  std::this_thread::sleep_for(500ms);
+  const Shot shot = Grab();
+  left_ = (kScreenW - 600) / 2;
+  top_ = (kScreenH - 400) / 2;
+  int lit = 0, outside = 0;
+  for (int y = 0; y < kScreenH; ++y) {
+    for (int x = 0; x < kScreenW; ++x) {
+      const Rgb p = shot.At(x, y);
+      const bool picture = x >= left_ && x < left_ + 600 && y >= top_ && y < top_ + 400;
+      if (picture) lit += (p.r + p.g + p.b > 60) ? 1 : 0;
+      if (!picture) outside += (p.r + p.g + p.b > 0) ? 1 : 0;
+    }
+  }
+  EXPECT_GT(lit, 600 * 400 * 9 / 10) << "no picture in the middle";
+  EXPECT_EQ(outside, 0) << "margins not black";
+  Xdo("key F11");
+  EXPECT_EQ(AwaitSize(600, 400).width, 600) << "F11 did not bring the window back";
 }
 
 // The 1-based line of `text` in a UTF-8 file, or 0.
