@@ -1,7 +1,7 @@
 // The packaged page in headless Chromium, driven like a player: the start
 // button, the title after the tap with the music running, a click reaching
-// the first passage, a hovered button turning red and the gauge taking a
-// click, at three page sizes (a desktop window, a phone upright and on its
+// the first passage, a hovered button turning red, the gauge taking a click
+// and a held press (a held touch on a phone) clicking on, at three page sizes (a desktop window, a phone upright and on its
 // side, touched there), and a game with a picture missing showing the error
 // box. The canvas is compared with frames the Linux replay tool drew of the
 // same moments: the game trembles, so each check asks which of two frames
@@ -11,7 +11,7 @@
 //   PAGE, BROKEN_PAGE  unpacked web packages (the demo; the demo without the
 //                      picture of its first passage)
 //   FRAMES             PNG frames of the Linux replay: title, passage1,
-//                      crossroads, gauge (see scripts/test-web)
+//                      crossroads, gauge, held (see scripts/test-web)
 //   SHOTS              where the screenshots are written
 // Prints one line per check and the figures measured; exits 1 on a failure.
 "use strict";
@@ -181,7 +181,7 @@ async function main() {
   try {
     const refs = {};
     const scratch = await browser.newPage();
-    for (const name of ["title", "passage1", "crossroads", "gauge"]) {
+    for (const name of ["title", "passage1", "crossroads", "gauge", "held"]) {
       refs[name] = await reference(scratch, name);
     }
     await scratch.close();
@@ -248,6 +248,22 @@ async function main() {
       for (let i = 0; i < 2; i++) await press(page, 400, 20, size.touch);
       r = await nearer(page, refs.gauge, refs.crossroads, gauge, 5);
       check(r.ok, "the gauge takes a click", `distance ${r.d[0].toFixed(1)} to the raised gauge, ${r.d[1].toFixed(1)} to the one before`);
+      // A press held there keeps clicking, as a held mouse button does: the
+      // heat reaches its ceiling, and the gauge says so ("高熱").
+      const corner = await point(page, 400, 20);
+      if (size.touch) {
+        await page.touchscreen.touchStart(corner.x, corner.y);
+        await new Promise((res) => setTimeout(res, 2500));
+        await page.touchscreen.touchEnd();
+      } else {
+        await page.mouse.move(corner.x, corner.y);
+        await page.mouse.down();
+        await new Promise((res) => setTimeout(res, 2500));
+        await page.mouse.up();
+      }
+      r = await nearer(page, refs.held, refs.gauge, [350, 0, 450, 48], 5);
+      check(r.ok, `a ${size.touch ? "touch" : "press"} held on the gauge keeps clicking`,
+        `distance ${r.d[0].toFixed(1)} to the gauge at its ceiling, ${r.d[1].toFixed(1)} to the one below`);
       if (size.name !== "desktop") await shot(page, size.name);
       const errors = lines.filter((l) => l.startsWith("pageerror") || l.startsWith("marigold:"));
       check(errors.length === 0, "nothing on the console", errors.join(" | "));
