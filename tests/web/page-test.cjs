@@ -1,11 +1,12 @@
 // The packaged page in headless Chromium, driven like a player: the start
 // button, the title after the tap with the music running, a click reaching
 // the first passage, a hovered button turning red, the gauge taking a click
-// and a held press (a held touch on a phone) clicking on, at three page sizes (a desktop window, a phone upright and on its
-// side, touched there), and a game with a picture missing showing the error
-// box. The canvas is compared with frames the Linux replay tool drew of the
-// same moments: the game trembles, so each check asks which of two frames
-// the canvas is nearer to.
+// and a held press (a held touch on a phone) clicking on, at three page
+// sizes (a desktop window, a phone upright and on its side, touched there);
+// the demo played to an ending by clicks alone; and a game with a picture
+// missing showing the error box. The canvas is compared with frames the
+// Linux replay tool drew of the same moments: the game trembles, so each
+// check asks which of two frames the canvas is nearer to.
 //
 // usage: node page-test.cjs PAGE BROKEN_PAGE FRAMES SHOTS
 //   PAGE, BROKEN_PAGE  unpacked web packages (the demo; the demo without the
@@ -265,6 +266,33 @@ async function main() {
       check(r.ok, `a ${size.touch ? "touch" : "press"} held on the gauge keeps clicking`,
         `distance ${r.d[0].toFixed(1)} to the gauge at its ceiling, ${r.d[1].toFixed(1)} to the one below`);
       if (size.name !== "desktop") await shot(page, size.name);
+      const errors = lines.filter((l) => l.startsWith("pageerror") || l.startsWith("marigold:"));
+      check(errors.length === 0, "nothing on the console", errors.join(" | "));
+      await page.close();
+    }
+
+    // From the start button to an ending by clicks alone (the way of the
+    // replay tests/replay/ending_low.input): the story ends, the game ends
+    // as on the desktop, and the page offers the button again.
+    console.log("== to an ending by clicks alone");
+    {
+      const { page, console: lines } = await open(browser, url, { width: 1280, height: 800 });
+      await page.click("#start");
+      await nearer(page, refs.title, refs.passage1, undefined, 10, 40);
+      const clicks = [[200, 250], [200, 250], [200, 250], [250, 320], [200, 250], [200, 250],
+        [200, 250], [200, 250], [200, 250]];
+      for (const [i, [x, y]] of clicks.entries()) {
+        await press(page, x, y, false);
+        await new Promise((res) => setTimeout(res, 600));
+        if (i === clicks.length - 2) await shot(page, "ending");
+      }
+      let ended = false;
+      for (const until = Date.now() + 10000; Date.now() < until && !ended; ) {
+        await new Promise((res) => setTimeout(res, 250));
+        ended = await page.$eval("#start", (b) => !b.classList.contains("hidden") && !b.disabled);
+      }
+      check(ended, "the story's end ends the game and the page offers the button again",
+        `${clicks.length} clicks`);
       const errors = lines.filter((l) => l.startsWith("pageerror") || l.startsWith("marigold:"));
       check(errors.length === 0, "nothing on the console", errors.join(" | "));
       await page.close();
