@@ -1,45 +1,34 @@
 #include "app/Author.h"
 
+#include <cstdint>
 #include <exception>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <ostream>
+#include <stdexcept>
+#include <system_error>
 #include <utility>
 
-#include "app/GaleForm.h"
 #include "app/StoryText.h"
 #include "app/UnitForm.h"
+#include "engine/GaleForm.h"
+#include "game/BaseFiles.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"
-#include "platform/Files.h"
+#include "platform/NativeFiles.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string ReadText(const fs::path& path) {
-  std::string bytes;
-  if (!platform::ReadNativeFile(path.string(), bytes)) {
-    throw std::runtime_error("cannot read " + path.string());
-  }
-  return bytes;
+// A file of the game folder: `name` below `folder` ("" is the working folder).
+std::string Below(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  const char last = folder.back();
+  return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
 }
 
-// Writes beside the file and renames over it: a failed write leaves the old one.
-void ReplaceFile(const fs::path& path, const std::string& bytes) {
-  fs::path temporary = path;
-  temporary += ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      throw std::runtime_error("cannot write " + temporary.string());
-    }
-  }
-  fs::rename(temporary, path);
+std::string ReadText(const std::string& path) {
+  std::string bytes;
+  if (!platform::ReadNativeFile(path, bytes)) throw std::runtime_error("cannot read " + path);
+  return bytes;
 }
 
 }  // namespace
@@ -58,7 +47,8 @@ void TAuthorMode::Attach(TApplication& app, TFormMain& form) {
 void TAuthorMode::PassageShown() {
   if (!Game.StoryScript) return;
   const TGaleScript& script = *Game.StoryScript;
-  log_ << "marigold: dat/story.dat:" << script.BatchFirstIndex + 1 << ": passage" << std::endl;
+  log_ << "marigold: dat/" << basefiles::kStory << ":" << script.BatchFirstIndex + 1 << ": passage"
+       << std::endl;
   ShowCaption(script.BatchLabel);
 }
 
@@ -70,18 +60,24 @@ void TAuthorMode::ShowCaption(const std::string& label) {
 }
 
 bool TAuthorMode::PackIfNewer(const std::string& text, const std::string& packed) {
-  const fs::path textPath = fs::path(gameFolder_) / text;
-  const fs::path packedPath = fs::path(gameFolder_) / packed;
-  std::error_code ec;
-  if (!fs::exists(textPath, ec)) return true;  // the packed file is the only source
-  if (fs::exists(packedPath, ec) &&
-      fs::last_write_time(textPath, ec) <= fs::last_write_time(packedPath, ec)) {
-    return true;
-  }
+  const std::string textPath = Below(gameFolder_, text);
+  const std::string packedPath = Below(gameFolder_, packed);
+  const std::optional<std::int64_t> textWritten = platform::ModifiedTime(textPath);
+  if (!textWritten) return true;  // the packed file is the only source
+  const std::optional<std::int64_t> packedWritten = platform::ModifiedTime(packedPath);
+  if (packedWritten && *textWritten <= *packedWritten) return true;
   try {
-    ReplaceFile(packedPath, storytext::PackText(ReadText(textPath)));
+    // Written beside the packed file and renamed over it: a failed write
+    // leaves the old one.
+    int error = 0;
+    if (!platform::ReplaceNativeFile(packedPath, storytext::PackText(ReadText(textPath)), &error)) {
+      throw std::system_error(error, std::generic_category(), "cannot write " + packedPath);
+    }
     // As new as its text: the next F5 packs only after the text changes again.
-    fs::last_write_time(packedPath, fs::last_write_time(textPath));
+    if (!platform::SetModifiedTime(packedPath, *textWritten, &error)) {
+      throw std::system_error(error, std::generic_category(),
+                              "cannot set the time of " + packedPath);
+    }
   } catch (const storytext::PackError& e) {
     log_ << "marigold: " << text << ":" << e.line() << ":" << e.column() << ": " << e.what()
          << "; nothing reloaded" << std::endl;
@@ -95,7 +91,9 @@ bool TAuthorMode::PackIfNewer(const std::string& text, const std::string& packed
 }
 
 bool TAuthorMode::Reload() {
-  if (!PackIfNewer("story.txt", "dat/story.dat") || !PackIfNewer("saying.txt", "dat/saying.dat")) {
+  const std::string story = "dat/" + std::string(basefiles::kStory);
+  const std::string sayings = "dat/" + std::string(basefiles::kSayings);
+  if (!PackIfNewer("story.txt", story) || !PackIfNewer("saying.txt", sayings)) {
     return false;
   }
   const std::string label = Game.StoryScript ? Game.StoryScript->BatchLabel : std::string();
@@ -114,7 +112,7 @@ bool TAuthorMode::Reload() {
   }
   Game.PassageShown = [this] { PassageShown(); };
   if (target.empty()) {
-    log_ << "marigold: reloaded dat/story.dat and dat/saying.dat" << std::endl;
+    log_ << "marigold: reloaded " << story << " and " << sayings << std::endl;
     return true;
   }
   log_ << "marigold: reloaded; back to " << platform::Cp932ToUtf8(target);

@@ -1,21 +1,11 @@
 #include "app/CommandLine.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#ifdef _WIN32
-#include <io.h>  // _wopen: files by their UTF-16 names
-#endif
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
 
 #include "platform/Console.h"
-#include "platform/Files.h"
+#include "platform/NativeFiles.h"
 
 namespace cli {
 
@@ -34,23 +24,6 @@ bool Contains(const std::vector<std::string>& list, const std::string& word) {
 [[noreturn]] void Fail(const Command& command, const std::string& message) {
   throw UsageError(message, command.usage);
 }
-
-// Opens a file by its native name: UTF-16 and in binary mode on Windows.
-int OpenNative(const std::filesystem::path& path, int flags) {
-#ifdef _WIN32
-  return _wopen(path.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
-#else
-  return open(path.c_str(), flags | O_CLOEXEC, 0666);
-#endif
-}
-
-// A descriptor that closes itself.
-struct Fd {
-  int fd = -1;
-  ~Fd() {
-    if (fd >= 0) close(fd);
-  }
-};
 
 }  // namespace
 
@@ -121,12 +94,8 @@ long long Count(const Command& command, const std::string& option, const std::st
 }
 
 int Run(const std::string& program, const std::function<int()>& body) {
-  // Plain UTF-8 bytes out, on Windows too.
+  // Plain UTF-8 bytes out, on Windows too; a closed pipe is a failed write.
   platform::PrepareConsole();
-#ifdef SIGPIPE
-  // A reader that goes away (`| head`) makes writes fail instead of killing us.
-  signal(SIGPIPE, SIG_IGN);
-#endif
   try {
     return body();
   } catch (const Finished& finished) {
@@ -158,71 +127,35 @@ std::string Reason(int error) {
   return std::strerror(error);
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
+std::string ReadFile(const std::string& path) {
   std::string bytes;
   int error = 0;
   const bool read = path == "-" ? platform::ReadStandardInput(bytes, &error)
-                                : platform::ReadNativeFile(path.string(), bytes, &error);
-  if (!read) throw PathError(path.string(), Reason(error));
+                                : platform::ReadNativeFile(path, bytes, &error);
+  if (!read) throw PathError(path, Reason(error));
   return bytes;
 }
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-  Fd out;
+void WriteFile(const std::string& path, const std::string& bytes) {
+  int error = 0;
+  bool written = false;
   if (path == "-") {
     std::cout.flush();
-    out.fd = dup(STDOUT_FILENO);
+    written = platform::WriteStandardOutput(bytes, &error);
   } else {
-    out.fd = OpenNative(path, O_WRONLY | O_CREAT | O_TRUNC);
+    written = platform::WriteNativeFile(path, bytes, &error);
   }
-  if (out.fd < 0) throw PathError(path.string(), Reason(errno));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(out.fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw PathError(path.string(), Reason(errno));
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  const int fd = out.fd;
-  out.fd = -1;
-  if (close(fd) != 0) throw PathError(path.string(), Reason(errno));
+  if (!written) throw PathError(path, Reason(error));
 }
 
-#ifdef _WIN32
-// Windows has no execute right on folders and its C library no UTF-16 stat
-// of every form of name: the file system library asks the system instead.
-void RequireFolder(const std::filesystem::path& path) {
-  std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::status(path, ec);
-  if (!std::filesystem::exists(status)) throw PathError(path.string(), Reason(ENOENT));
-  if (!std::filesystem::is_directory(status)) throw PathError(path.string(), Reason(ENOTDIR));
+void RequireFolder(const std::string& path) {
+  int error = 0;
+  if (!platform::CheckFolder(path, &error)) throw PathError(path, Reason(error));
 }
 
-void RequireFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::status(path, ec);
-  if (!std::filesystem::exists(status)) throw PathError(path.string(), Reason(ENOENT));
-  if (std::filesystem::is_directory(status)) throw PathError(path.string(), Reason(EISDIR));
-  Fd in;
-  in.fd = OpenNative(path, O_RDONLY);
-  if (in.fd < 0) throw PathError(path.string(), Reason(errno));
+void RequireFile(const std::string& path) {
+  int error = 0;
+  if (!platform::CheckReadableFile(path, &error)) throw PathError(path, Reason(error));
 }
-#else
-void RequireFolder(const std::filesystem::path& path) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) throw PathError(path.string(), Reason(errno));
-  if (!S_ISDIR(info.st_mode)) throw PathError(path.string(), Reason(ENOTDIR));
-  if (access(path.c_str(), R_OK | X_OK) != 0) throw PathError(path.string(), Reason(errno));
-}
-
-void RequireFile(const std::filesystem::path& path) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) throw PathError(path.string(), Reason(errno));
-  if (S_ISDIR(info.st_mode)) throw PathError(path.string(), Reason(EISDIR));
-  if (access(path.c_str(), R_OK) != 0) throw PathError(path.string(), Reason(errno));
-}
-#endif
 
 }  // namespace cli

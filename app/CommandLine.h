@@ -9,7 +9,6 @@
 //     leaves `main`.
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -89,11 +88,44 @@ int Run(const std::string& program, const std::function<int()>& body);
 int Main(const Command& command, int argc, char** argv,
          const std::function<int(const Parsed&)>& body);
 
-// Paths. Each throws PathError with the system's reason.
-std::string ReadFile(const std::filesystem::path& path);                      // "-": standard input
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);  // "-": stdout
-void RequireFolder(const std::filesystem::path& path);                        // exists, a folder
-void RequireFile(const std::filesystem::path& path);  // exists, readable, not a folder
+// Paths, UTF-8 names (platform/NativeFiles.h). Each throws PathError with the
+// system's reason.
+std::string ReadFile(const std::string& path);                      // "-": standard input
+void WriteFile(const std::string& path, const std::string& bytes);  // "-": stdout
+void RequireFolder(const std::string& path);                        // exists, a folder
+void RequireFile(const std::string& path);  // exists, readable, not a folder
+
+// A path object of the tools (the standard library's file system path),
+// which this header does not name: any type with a UTF-8 form.
+template <typename Path>
+concept NativePathObject = requires(const Path& path) {
+  path.u8string();
+};
+
+// The UTF-8 name of such a path.
+template <NativePathObject Path>
+std::string Utf8Name(const Path& path) {
+  const auto name = path.u8string();
+  return std::string(name.begin(), name.end());
+}
+
+// The path functions above for a path object, by its UTF-8 name.
+template <NativePathObject Path>
+std::string ReadFile(const Path& path) {
+  return ReadFile(Utf8Name(path));
+}
+template <NativePathObject Path>
+void WriteFile(const Path& path, const std::string& bytes) {
+  WriteFile(Utf8Name(path), bytes);
+}
+template <NativePathObject Path>
+void RequireFolder(const Path& path) {
+  RequireFolder(Utf8Name(path));
+}
+template <NativePathObject Path>
+void RequireFile(const Path& path) {
+  RequireFile(Utf8Name(path));
+}
 
 // The system's reason for `error` (an errno value), as "No such file or directory".
 std::string Reason(int error);

@@ -52,6 +52,22 @@ long DecodeAt(std::string_view text, std::size_t pos) {
   return cp;
 }
 
+// Length of the UTF-8 character that starts at `pos`, or 1 when the bytes
+// there are no well-formed character.
+std::size_t Utf8Length(std::string_view text, std::size_t pos) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  std::size_t length = lead < 0x80                   ? 1
+                       : lead >= 0xF0 && lead < 0xF5 ? 4
+                       : lead >= 0xE0                ? 3
+                       : lead >= 0xC2                ? 2
+                                                     : 0;
+  if (length == 0 || pos + length > text.size()) return 1;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
 }  // namespace
 
 std::string PackText(std::string_view utf8) {
@@ -93,6 +109,25 @@ std::string PackText(std::string_view utf8) {
 
 std::string UnpackText(std::string_view scrambled) {
   return platform::Cp932ToUtf8(ScrambleLines(scrambled));
+}
+
+Cp932Line LineToCp932(std::string_view utf8) {
+  Cp932Line line;
+  std::string rest(utf8);
+  while (true) {
+    std::string out;
+    std::size_t bad = 0;
+    if (platform::Utf8ToCp932(rest, out, bad)) {
+      line.text += out;
+      return line;
+    }
+    std::string good;
+    platform::Utf8ToCp932(rest.substr(0, bad), good, bad);
+    line.text += good;
+    const std::size_t length = Utf8Length(rest, bad);
+    if (line.firstBad.empty()) line.firstBad = rest.substr(bad, length);
+    rest.erase(0, bad + length);
+  }
 }
 
 }  // namespace storytext

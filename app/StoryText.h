@@ -29,4 +29,16 @@ std::string PackText(std::string_view utf8);
 // The reverse: unscrambled and converted to UTF-8.
 std::string UnpackText(std::string_view scrambled);
 
+// One line of the author's text in CP932, unscrambled.
+struct Cp932Line {
+  std::string text;      // the CP932 bytes of all that converts
+  std::string firstBad;  // the first piece left out (as written), "" when none
+};
+
+// One line of UTF-8 text converted as PackText converts it, but going on
+// past what CP932 cannot hold: each such piece (a character with no CP932
+// form, or a byte that starts no well-formed UTF-8 character) is left out.
+// For the tools that report every such line rather than stop at the first.
+Cp932Line LineToCp932(std::string_view utf8);
+
 }  // namespace storytext

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <typeinfo>
 
-#include "app/GaleTimer.h"
+#include "engine/GaleTimer.h"
 #include "game/UnitCommon.h"
 #include "platform/Platform.h"
 

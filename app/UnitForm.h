@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "app/GaleForm.h"
+#include "engine/GaleForm.h"
 #include "game/Frame.h"
 
 namespace platform {

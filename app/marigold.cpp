@@ -1,12 +1,10 @@
 // The program entry: the game on the real machine.
-#include <filesystem>
 #include <iostream>
-#include <system_error>
 
 #include "app/Author.h"
 #include "app/CommandLine.h"
 #include "app/UnitForm.h"
-#include "platform/Files.h"
+#include "platform/NativeFiles.h"
 #include "platform/sdl/SdlPlatform.h"
 
 int main(int argc, char** argv) {
@@ -29,20 +27,18 @@ int main(int argc, char** argv) {
   return cli::Main(command, argc, argv, [&](const cli::Parsed& parsed) {
     if (!parsed.operands.empty()) {
       const std::string& folder = parsed.operands[0];
-      cli::RequireFolder(platform::NativePath(folder));
-      std::error_code ec;
-      std::filesystem::current_path(platform::NativePath(folder), ec);
-      if (ec) throw cli::PathError(folder, ec.message());
+      cli::RequireFolder(folder);
+      int error = 0;
+      if (!platform::ChangeFolder(folder, &error)) throw cli::PathError(folder, cli::Reason(error));
     } else {
       // A game started from a file manager, a shortcut or a terminal may find
       // itself in any folder: the game beside the program is the one meant
       // then, else the demo installed with it.
-      std::error_code ec;
       const std::string beside = platform::ProgramFolder();
-      if (!std::filesystem::is_directory("dat", ec) && !beside.empty()) {
+      if (!platform::IsFolder("dat") && !beside.empty()) {
         for (const std::string& game : {beside, beside + MARIGOLD_INSTALLED_DEMO}) {
-          if (std::filesystem::is_directory(platform::NativePath(game + "dat"), ec)) {
-            std::filesystem::current_path(platform::NativePath(game), ec);
+          if (platform::IsFolder(game + "dat")) {
+            platform::ChangeFolder(game);
             break;
           }
         }

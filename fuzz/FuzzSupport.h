@@ -10,12 +10,12 @@
 #include <string_view>
 
 #include "script/GaleScript.h"
-#include "tests/script/FakeHost.h"
+#include "testing/FakeHost.h"
 
 namespace fuzz {
 
-// The script tests' host: files from memory, beeps and terminate requests
-// counted.
+// The script host the tests share (testing/): files from memory, beeps and
+// terminate requests counted.
 using MemoryHost = ::FakeHost;
 
 // Runs a picture decoder over the whole input. Errors are expected outcomes;

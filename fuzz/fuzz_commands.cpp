@@ -5,11 +5,15 @@
 #include <string>
 
 #include "fuzz/FuzzSupport.h"
+#include "game/BaseFiles.h"
 #include "game/StoryCommands.h"
 #include "game/UnitCommon.h"
 #include "gfx/GaleBmp.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tools/imagewrite/ImageWrite.h"
+
+// The file as the game names it.
+static const std::string kPath = "dat\\" + std::string(basefiles::kStory);
 
 namespace {
 
@@ -43,9 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ResetGameState();
   Game.Machine = &Machine();
   fuzz::MemoryHost host;
-  host.files["dat\\story.dat"] = std::string(reinterpret_cast<const char*>(data), size);
+  host.files[kPath] = std::string(reinterpret_cast<const char*>(data), size);
   try {
-    Game.StoryScript = std::make_unique<TGaleScript>(host, "dat\\story.dat", false);
+    Game.StoryScript = std::make_unique<TGaleScript>(host, kPath, false);
     TGaleScript& script = *Game.StoryScript;
     for (const story::Command& command : story::kCommands) {
       if (TakesNumber(command)) {

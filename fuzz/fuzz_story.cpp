@@ -5,14 +5,18 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
+#include "game/BaseFiles.h"
 #include "game/StoryCommands.h"
+
+// The file as the game names it.
+static const std::string kPath = "dat\\" + std::string(basefiles::kStory);
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
   const std::uint8_t mode = in.Byte();
   const std::string file = in.Rest();
   fuzz::MemoryHost host;
-  host.files["dat\\story.dat"] = file;
+  host.files[kPath] = file;
 
   // Label words met in the file, in order, for the jumps.
   std::vector<std::string> labels;
@@ -26,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   try {
-    TGaleScript script(host, "dat\\story.dat", (mode & 1) != 0);
+    TGaleScript script(host, kPath, (mode & 1) != 0);
     std::size_t seen = 0;
     auto record = [&](const TWordList& words) { seen += words.size(); };
     script.RegisterCommand("#wait", record);

@@ -10,12 +10,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "game/GameState.h"
 #include "game/Shimmer.h"
-#include "game/UnitCommon.h"
 #include "gfx/GaleBmp.h"
 #include "gfx/Painter.h"
+#include "platform/Platform.h"
 #include "script/GaleUtility.h"
-#include "sound/GaleMidi.h"
 
 #if defined(__SSE2__)
 #define MG_BLACK_SSE2 1
@@ -37,13 +37,6 @@ void DrawIfPresent(const std::unique_ptr<TGaleBitmap>& surface, TGaleBitmap& tar
 
 bool IsKey(const std::uint8_t* p) {
   return (p[0] | p[1] | p[2]) == 0;
-}
-
-// Piece k of a text: its bytes 2k and 2k + 1 (0-based), shorter near the end.
-std::string Piece(const std::string& text, std::int64_t k) {
-  const std::int64_t at = 2 * k;
-  if (at >= static_cast<std::int64_t>(text.size())) return {};
-  return text.substr(static_cast<std::size_t>(at), 2);
 }
 
 }  // namespace
@@ -109,32 +102,20 @@ void VLine(TPainter& painter, std::int64_t top, std::int64_t bottom, std::int64_
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// The whole frame.
+
+void ComposeFrame() {
+  if (!Game.FrameSurface) return;
+  TGaleBitmap& frame = *Game.FrameSurface;
+  if (Game.BackgroundSurface) Game.BackgroundSurface->DrawOnto(frame, 0, 0);
+  if (Game.FramePainter) Game.FramePainter();
+  if (Game.GaugeActive) DrawHeatGauge();
+  DrawButtons();
+  if (Game.Machine) frame.PresentTo(*Game.Machine);
+}
+
+// ---------------------------------------------------------------------------
 // Title screen.
-
-void StartTitle() {
-  PrepareTitleBackground();
-  if (Game.MusicPlayer) Game.MusicPlayer->Play("dat\\flaremorning.mid", 1);
-}
-
-void PrepareTitleBackground() {
-  if (!Game.BackgroundSurface) Game.BackgroundSurface = std::make_unique<TGaleBitmap>();
-  TGaleBitmap& bg = *Game.BackgroundSurface;
-  bg.LoadImage(*Game.Machine, "dat\\title.bmp");
-
-  PadToFrame(bg);  // the brightening below reads every pixel of the frame
-
-  // Lighter toward the bottom: row r gains r div 3 on every byte, saturating.
-  TPainter painter(bg);
-  for (int r = 0; r < kFrameHeight; ++r) {
-    const unsigned add = static_cast<unsigned>(r / 3);
-    painter.MapBytes(TRect::Corners(0, r, kFrameWidth - 1, r), [add](std::uint8_t c) {
-      const unsigned v = c + add;
-      return static_cast<std::uint8_t>(v > 255 ? 255 : v);
-    });
-  }
-
-  Game.FramePainter = TitlePainter;
-}
 
 void TitlePainter() {
   if (!Game.FrameSurface) return;
@@ -183,23 +164,11 @@ void MainPainter() {
 // ---------------------------------------------------------------------------
 // Heat gauge and countdown clock.
 
-void CutDigitGlyphs() {
-  TGaleBitmap strip;
-  strip.LoadImage(*Game.Machine, "dat\\font.bmp");
-  for (int i = 0; i < static_cast<int>(Game.DigitGlyphs.size()); ++i) {
-    auto& glyph = Game.DigitGlyphs[static_cast<std::size_t>(i)];
-    if (!glyph) glyph = std::make_unique<TGaleBitmap>();
-    glyph->Resize(25, 40);
-    strip.CopyBlock(*glyph, 0, 0, 25, 40, 25 * i, 0);
-    glyph->MakeTransparentAt(0, 0);
-  }
-}
-
 void DrawClock() {
   if (!Game.FrameSurface) return;
   TGaleBitmap& frame = *Game.FrameSurface;
 
-  TPainter(frame).MapBytes(TRect::Corners(375, 350, kFrameWidth - 1, kFrameHeight - 1),
+  TPainter(frame).MapBytes(TRect::Corners(kClockLeft, kClockTop, kFrameWidth - 1, kFrameHeight - 1),
                            [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 255) / 2); });
 
   std::int32_t rest = Game.TimeLeft;
@@ -218,15 +187,15 @@ void DrawClock() {
   for (int j = 0; j < 7; ++j) {
     const auto& glyph = Game.DigitGlyphs.at(static_cast<std::size_t>(sequence[j]));
     for (int copy = 0; copy < 2; ++copy) {
-      const int y = 360 - random(3);
-      const int x = 425 + 25 * j - random(3);
+      const int y = kClockTop + 10 - random(3);
+      const int x = kClockLeft + 50 + 25 * j - random(3);
       DrawIfPresent(glyph, frame, x, y);
     }
   }
 
   for (int copy = 0; copy < 2; ++copy) {
-    const int y = 350 - random(3);
-    const int x = 375 - random(3);
+    const int y = kClockTop - random(3);
+    const int x = kClockLeft - random(3);
     DrawIfPresent(Game.SandClockSurface, frame, x, y);
   }
 }
@@ -251,15 +220,15 @@ void DrawHeatGauge() {
 
   // Streaks: one draw per column, left to right, decides whether the whole
   // column is whitened or reddened; the band is then worked a row at a time.
-  constexpr int kFirstColumn = 350;
-  constexpr int kLastColumn = 599;
+  constexpr int kFirstColumn = kGaugeLeft;
+  constexpr int kLastColumn = kFrameWidth - 1;
   std::array<bool, kLastColumn - kFirstColumn + 1> reddened{};
   for (int x = kFirstColumn; x <= kLastColumn; ++x) {
     const std::int64_t t = static_cast<std::int64_t>(random(255)) + heat / 3 + 38;
     reddened[static_cast<std::size_t>(x - kFirstColumn)] = t >= 255;
   }
   TPainter painter(frame);
-  const TRect band = TRect::Corners(kFirstColumn, 0, kLastColumn, 49);
+  const TRect band = TRect::Corners(kFirstColumn, 0, kLastColumn, kGaugeBottom - 1);
   painter.ForEachRow(band, [&](std::uint8_t* p, std::uint8_t* end) {
     for (std::size_t i = 0; p != end; p += 3, ++i) {
       if (reddened[i]) {
@@ -276,8 +245,8 @@ void DrawHeatGauge() {
   // The heat-level word, twice with a small shake.
   const std::string label = HeatLabel(heat);
   frame.SetFont(40, 0, 0);
-  frame.DrawText(355 + random(3), 5, label);
-  frame.DrawText(355, 5 + random(3), label);
+  frame.DrawText(kGaugeLeft + 5 + random(3), 5, label);
+  frame.DrawText(kGaugeLeft + 5, 5 + random(3), label);
 
   // The heat in glyph digits, leading zeros left out (the units always shown).
   const std::array<std::int32_t, 3> digits = {heat / 100, (heat % 100) / 10, heat % 10};
@@ -288,14 +257,14 @@ void DrawHeatGauge() {
     const auto& glyph = Game.DigitGlyphs.at(static_cast<std::size_t>(digits[j]));
     for (int copy = 0; copy < 2; ++copy) {
       const int y = 5 - random(3);
-      const int x = 465 + 25 * j - random(3);
+      const int x = kGaugeLeft + 115 + 25 * j - random(3);
       DrawIfPresent(glyph, frame, x, y);
     }
   }
 
   // The ceiling.
   frame.SetFont(20, fsBold, 0);
-  frame.DrawText(545, 20, "/" + std::to_string(Game.HeatLimit));
+  frame.DrawText(kGaugeLeft + 195, 20, "/" + std::to_string(Game.HeatLimit));
 
   // The gauge's black writing turns red with heat; a byte holds 0..255, so
   // higher heat paints full red.
@@ -307,23 +276,6 @@ void DrawHeatGauge() {
 
 // ---------------------------------------------------------------------------
 // Sayings scroller.
-
-bool CanBreakBefore(const std::string& piece) {
-  static const std::array<const char*, 8> kHangingMarks = {
-      "\x81\x42",  // 。
-      "\x81\x41",  // 、
-      "\x81\x44",  // ．
-      "\x81\x48",  // ？
-      "\x81\x49",  // ！
-      "\x81\x40",  // full-width space
-      "\x81\xE2",  // ≫
-      "\x81\x76",  // 」
-  };
-  for (const char* mark : kHangingMarks) {
-    if (piece == mark) return false;
-  }
-  return true;
-}
 
 void DrawDoubleText(std::int32_t x, std::int32_t y, const std::string& text) {
   if (!Game.FrameSurface) return;
@@ -338,63 +290,6 @@ void DrawDoubleText(std::int32_t x, std::int32_t y, const std::string& text) {
   }
 }
 
-namespace {
-
-// One typing step of the scroller: a running scroll, or one piece typed and
-// the row break decided.
-void TypeSayingStep() {
-  const auto count = static_cast<std::int64_t>(Game.SayingList.size());
-  if (Game.SayingIndex >= count) return;
-
-  if (Game.SayingScroll > 0) {
-    Game.SayingScroll -= 3;
-    if (Game.SayingScroll <= 0) Game.SayingRow = CheckedAdd(Game.SayingRow, 1);
-    return;
-  }
-
-  const std::string& saying = Game.SayingList.at(static_cast<std::size_t>(Game.SayingIndex));
-  std::string& row = Game.SayingRows.at(static_cast<std::size_t>(Game.SayingRow));
-  row += Piece(saying, Game.SayingCharPos);
-
-  if (static_cast<std::int64_t>(saying.size()) >
-      2 * static_cast<std::int64_t>(Game.SayingCharPos)) {
-    Game.SayingCharPos = CheckedAdd(Game.SayingCharPos, 1);
-  } else {
-    Game.SayingIndex = CheckedAdd(Game.SayingIndex, 1);
-    Game.SayingCharPos = 0;
-    if (Game.SayingIndex >= count) Game.SayingsDone = true;
-  }
-
-  const std::size_t length = row.size();
-  const bool more = Game.SayingIndex < count;
-  const std::string next =
-      more ? Piece(Game.SayingList.at(static_cast<std::size_t>(Game.SayingIndex)),
-                   Game.SayingCharPos)
-           : std::string();
-  bool breakRow = false;
-  if (length >= 50 && CanBreakBefore(next)) {
-    breakRow = true;
-  } else if (length > 50) {
-    breakRow = true;
-  } else if (Game.SayingCharPos == 0 && more) {
-    breakRow = true;
-  }
-  if (!breakRow) return;
-
-  if (Game.SayingRow < 3) {
-    Game.SayingRow += 1;
-  } else {
-    Game.SayingRows[0] = Game.SayingRows[1];
-    Game.SayingRows[1] = Game.SayingRows[2];
-    Game.SayingRows[2] = Game.SayingRows[3];
-    Game.SayingRows[3].clear();
-    Game.SayingScroll = 24;
-    Game.SayingRow = 2;
-  }
-}
-
-}  // namespace
-
 void DrawSayings() {
   if (!Game.FrameSurface) return;
   TGaleBitmap& frame = *Game.FrameSurface;
@@ -407,8 +302,6 @@ void DrawSayings() {
     painter.MapBytes(TRect::Corners(0, y, kFrameWidth - 1, y),
                      [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 765) / 4); });
   }
-
-  TypeSayingStep();
 
   frame.SetFont(20, fsBold, 0);
   for (std::int32_t j = 0; j <= Game.SayingRow; ++j) {

@@ -1,5 +1,16 @@
-// The game's state, the 50 ms tick, input, the flow between title and story,
-// the bootstrap and shutdown, and the script commands.
+// The game's update: everything that moves the game state. Drawing is
+// UnitBmp's; this file only calls ComposeFrame from the tick.
+//
+// This file, section by section:
+//   1. Command handlers     the table pairing each story command with its handler
+//   2. Bootstrap, shutdown  InitGame, ReloadStory, the surfaces
+//   3. Title screen         its background, the title music, the clock's digits
+//   4. Tick, input, flow    GameTick, clicks, the held button, title to story
+//   5. Story scene          a passage's lines, overlays
+//   6. Buttons              adding, hovering, choosing
+//   7. Heat                 a click into the gauge
+//   8. Sayings              the scroller's typing step and its row breaks
+//   9. Script commands      the handlers of the story commands
 #include "game/UnitCommon.h"
 
 #include <algorithm>
@@ -10,8 +21,9 @@
 #include <string>
 #include <utility>
 
-#include "app/GaleForm.h"
-#include "app/GaleTimer.h"
+#include "engine/GaleForm.h"
+#include "engine/GaleTimer.h"
+#include "game/BaseFiles.h"
 #include "game/UnitBmp.h"
 #include "gfx/Painter.h"
 #include "platform/Platform.h"
@@ -19,11 +31,30 @@
 #include "sound/GaleMidi.h"
 #include "sound/GaleWave.h"
 
-GameState Game;
-
 namespace {
 
 using story::kHeatCeiling;
+
+// The game's path of a file below the data folder.
+std::string DataPath(std::string_view name) {
+  return "dat\\" + std::string(name);
+}
+
+// Piece k of a text: its bytes 2k and 2k + 1 (0-based), shorter near the end.
+std::string Piece(const std::string& text, std::int64_t k) {
+  const std::int64_t at = 2 * k;
+  if (at >= static_cast<std::int64_t>(text.size())) return {};
+  return text.substr(static_cast<std::size_t>(at), 2);
+}
+
+// Stops what the story shows and goes on from one of the labels the game
+// jumps to by itself.
+void JumpAndAdvance(std::string_view label) {
+  ClearButtons();
+  if (Game.StoryScript) Game.StoryScript->JumpToLabel(std::string(label));
+  Game.MouseHeld = false;
+  AdvanceStory();
+}
 
 // #midi, #wave and #waveByLoop: the named file of the data folder on a
 // player, repeating or once, or the player stopped when no file is named.
@@ -31,7 +62,7 @@ template <typename Player>
 void PlayOrStop(Player* player, const TWordList& args, int loop) {
   if (player == nullptr) return;
   if (args.size() >= 2) {
-    player->Play("dat\\" + args[1], static_cast<std::uint8_t>(loop));
+    player->Play(DataPath(args[1]), static_cast<std::uint8_t>(loop));
   } else {
     player->Stop();
   }
@@ -111,20 +142,14 @@ std::int32_t CapHeatLimit(const TWordList& args, std::int64_t value) {
 
 }  // namespace
 
+GameState Game;
+
 void PadToFrame(TGaleBitmap& s) {
   s.GrowTo(kFrameWidth, kFrameHeight, FillColor);
 }
 
 void TRandom::BadBound() {
   throw std::invalid_argument("random: bound must be at least 1");
-}
-
-// ---------------------------------------------------------------------------
-// The generator: splitmix64, reduced to 0 .. n - 1 by a 64-bit multiply-shift
-// of its upper 32 bits.
-
-std::int32_t random(std::int32_t n) {
-  return Game.Random.Next(n);
 }
 
 void ResetGameState() {
@@ -149,7 +174,7 @@ void InitGame(TGaleForm& form, std::optional<std::uint32_t> seed) {
   Game.StoryScript = LoadStoryScript();
 
   Game.SayingList.clear();
-  LoadSayings(*Game.ScriptHost, "dat\\saying.dat", Game.SayingList, ScrambledFiles);
+  LoadSayings(*Game.ScriptHost, DataPath(basefiles::kSayings), Game.SayingList, ScrambledFiles);
   ResetSayings();
 
   CreateSurfaces();
@@ -161,7 +186,8 @@ namespace {
 
 // The story as the game runs it: loaded from its file, its commands registered.
 std::unique_ptr<TGaleScript> LoadStoryScript() {
-  auto loaded = std::make_unique<TGaleScript>(*Game.ScriptHost, "dat\\story.dat", ScrambledFiles);
+  auto loaded =
+      std::make_unique<TGaleScript>(*Game.ScriptHost, DataPath(basefiles::kStory), ScrambledFiles);
   loaded->SetBatchLimit(kMaxStoryLines);
   loaded->SetBatchHandler(TakeStoryLines);
   RegisterStoryCommands(*loaded);
@@ -173,20 +199,21 @@ std::unique_ptr<TGaleScript> LoadStoryScript() {
 std::string ReloadStory(const std::string& label) {
   if (!Game.ScriptHost) throw std::logic_error("the game is not running");
   std::unique_ptr<TGaleScript> script = LoadStoryScript();
-  if (script->Pages.empty()) throw std::runtime_error("dat\\story.dat を読めません");
+  if (script->Pages.empty())
+    throw std::runtime_error(DataPath(basefiles::kStory) + " を読めません");
   Game.StoryScript = std::move(script);
   Game.SayingList.clear();
-  LoadSayings(*Game.ScriptHost, "dat\\saying.dat", Game.SayingList, ScrambledFiles);
+  LoadSayings(*Game.ScriptHost, DataPath(basefiles::kSayings), Game.SayingList, ScrambledFiles);
   ResetSayings();
   if (Game.Mode != "MAIN") return "";
 
   // A label on the story's first line is never found by a jump (the cursor
-  // stands on it), as in the game's own jump to "@start".
+  // stands on it), as in the game's own jump to the start label.
   const TScriptUnit& page = *Game.StoryScript->Pages.back();
   const auto first = page.Lines.begin() + 1;
   const auto end = page.Lines.begin() + page.Count;
   const bool found = IsLabel(label, 1) && std::find(first, end, label) != end;
-  const std::string target = found ? label : std::string("@start");
+  const std::string target = found ? label : std::string(story::kStartLabel);
   ClearButtons();
   // The passage's own overlays come again when it is gathered again.
   Game.SubImageCount = std::min(Game.SubImageCount, Game.SubImagesBeforePassage);
@@ -226,7 +253,7 @@ void CreateSurfaces() {
   Game.FrameSurface->Resize(kFrameWidth, kFrameHeight, FillColor);
   Game.FrameSurface->UseText(Game.Machine->Text());
   CutDigitGlyphs();
-  Game.SandClockSurface->LoadImage(*Game.Machine, "dat\\sandclock.bmp");
+  Game.SandClockSurface->LoadImage(*Game.Machine, DataPath(basefiles::kSandClock));
   Game.SandClockSurface->MakeTransparentAt(0, 0);
 }
 
@@ -239,6 +266,46 @@ void FreeSurfaces() {
 }
 
 // ---------------------------------------------------------------------------
+// Title screen.
+
+void StartTitle() {
+  PrepareTitleBackground();
+  if (Game.MusicPlayer) Game.MusicPlayer->Play(DataPath(basefiles::kTitleMusic), 1);
+}
+
+void PrepareTitleBackground() {
+  if (!Game.BackgroundSurface) Game.BackgroundSurface = std::make_unique<TGaleBitmap>();
+  TGaleBitmap& bg = *Game.BackgroundSurface;
+  bg.LoadImage(*Game.Machine, DataPath(basefiles::kTitlePicture));
+
+  PadToFrame(bg);  // the brightening below reads every pixel of the frame
+
+  // Lighter toward the bottom: row r gains r div 3 on every byte, saturating.
+  TPainter painter(bg);
+  for (int r = 0; r < kFrameHeight; ++r) {
+    const unsigned add = static_cast<unsigned>(r / 3);
+    painter.MapBytes(TRect::Corners(0, r, kFrameWidth - 1, r), [add](std::uint8_t c) {
+      const unsigned v = c + add;
+      return static_cast<std::uint8_t>(v > 255 ? 255 : v);
+    });
+  }
+
+  Game.FramePainter = TitlePainter;
+}
+
+void CutDigitGlyphs() {
+  TGaleBitmap strip;
+  strip.LoadImage(*Game.Machine, DataPath(basefiles::kDigitStrip));
+  for (int i = 0; i < static_cast<int>(Game.DigitGlyphs.size()); ++i) {
+    auto& glyph = Game.DigitGlyphs[static_cast<std::size_t>(i)];
+    if (!glyph) glyph = std::make_unique<TGaleBitmap>();
+    glyph->Resize(25, 40);
+    strip.CopyBlock(*glyph, 0, 0, 25, 40, 25 * i, 0);
+    glyph->MakeTransparentAt(0, 0);
+  }
+}
+
+// ---------------------------------------------------------------------------
 // Tick, input and flow.
 
 void GameTick() {
@@ -246,10 +313,7 @@ void GameTick() {
     if (Game.TimeLeft > 0) {
       Game.TimeLeft -= 50;
     } else {
-      ClearButtons();
-      if (Game.StoryScript) Game.StoryScript->JumpToLabel("@gameover");
-      Game.MouseHeld = false;
-      AdvanceStory();
+      JumpAndAdvance(story::kGameOverLabel);
     }
     if (Game.TimeLeft % 1000 == 0 && Game.HeatLimit < 50) Game.HeatLimit += 1;
   }
@@ -262,25 +326,16 @@ void GameTick() {
     }
   }
 
+  // The scroller types while the story scene shows the sayings; the frame
+  // composed next shows the step.
+  if (Game.SayingActive && Game.Mode == "MAIN") TypeSayingStep();
+
   ComposeFrame();
 
   if (Game.SayingsDone) {
     Game.SayingsDone = false;
-    ClearButtons();
-    if (Game.StoryScript) Game.StoryScript->JumpToLabel("@sayend");
-    Game.MouseHeld = false;
-    AdvanceStory();
+    JumpAndAdvance(story::kSayEndLabel);
   }
-}
-
-void ComposeFrame() {
-  if (!Game.FrameSurface) return;
-  TGaleBitmap& frame = *Game.FrameSurface;
-  if (Game.BackgroundSurface) Game.BackgroundSurface->DrawOnto(frame, 0, 0);
-  if (Game.FramePainter) Game.FramePainter();
-  if (Game.GaugeActive) DrawHeatGauge();
-  DrawButtons();
-  if (Game.Machine) frame.PresentTo(*Game.Machine);
 }
 
 void HandleClick(std::int32_t x, std::int32_t y) {
@@ -306,7 +361,7 @@ void StartMain() {
   Game.GaugeActive = true;
   Game.FramePainter = MainPainter;
   Game.Mode = "MAIN";
-  if (Game.StoryScript) Game.StoryScript->JumpToLabel("@start");
+  if (Game.StoryScript) Game.StoryScript->JumpToLabel(std::string(story::kStartLabel));
   AdvanceStory();
 }
 
@@ -414,10 +469,10 @@ void ActivateButton(std::int32_t index) {
 
 void HeatClick() {
   if (Game.Heat < Game.HeatLimit) {
-    if (Game.SoundPlayer) Game.SoundPlayer->Play("dat\\ash.wav", 0);
+    if (Game.SoundPlayer) Game.SoundPlayer->Play(DataPath(basefiles::kHeatTaken), 0);
     Game.Heat = CheckedAdd(Game.Heat, 1);
   } else {
-    if (Game.SoundPlayer) Game.SoundPlayer->Play("dat\\dun.wav", 0);
+    if (Game.SoundPlayer) Game.SoundPlayer->Play(DataPath(basefiles::kHeatRefused), 0);
   }
 }
 
@@ -433,6 +488,74 @@ void ResetSayings() {
   Game.SayingsDone = false;
 }
 
+bool CanBreakBefore(const std::string& piece) {
+  static const std::array<const char*, 8> kHangingMarks = {
+      "\x81\x42",  // 。
+      "\x81\x41",  // 、
+      "\x81\x44",  // ．
+      "\x81\x48",  // ？
+      "\x81\x49",  // ！
+      "\x81\x40",  // full-width space
+      "\x81\xE2",  // ≫
+      "\x81\x76",  // 」
+  };
+  for (const char* mark : kHangingMarks) {
+    if (piece == mark) return false;
+  }
+  return true;
+}
+
+void TypeSayingStep() {
+  const auto count = static_cast<std::int64_t>(Game.SayingList.size());
+  if (Game.SayingIndex >= count) return;
+
+  if (Game.SayingScroll > 0) {
+    Game.SayingScroll -= 3;
+    if (Game.SayingScroll <= 0) Game.SayingRow = CheckedAdd(Game.SayingRow, 1);
+    return;
+  }
+
+  const std::string& saying = Game.SayingList.at(static_cast<std::size_t>(Game.SayingIndex));
+  std::string& row = Game.SayingRows.at(static_cast<std::size_t>(Game.SayingRow));
+  row += Piece(saying, Game.SayingCharPos);
+
+  if (static_cast<std::int64_t>(saying.size()) >
+      2 * static_cast<std::int64_t>(Game.SayingCharPos)) {
+    Game.SayingCharPos = CheckedAdd(Game.SayingCharPos, 1);
+  } else {
+    Game.SayingIndex = CheckedAdd(Game.SayingIndex, 1);
+    Game.SayingCharPos = 0;
+    if (Game.SayingIndex >= count) Game.SayingsDone = true;
+  }
+
+  const std::size_t length = row.size();
+  const bool more = Game.SayingIndex < count;
+  const std::string next =
+      more ? Piece(Game.SayingList.at(static_cast<std::size_t>(Game.SayingIndex)),
+                   Game.SayingCharPos)
+           : std::string();
+  bool breakRow = false;
+  if (length >= 50 && CanBreakBefore(next)) {
+    breakRow = true;
+  } else if (length > 50) {
+    breakRow = true;
+  } else if (Game.SayingCharPos == 0 && more) {
+    breakRow = true;
+  }
+  if (!breakRow) return;
+
+  if (Game.SayingRow < 3) {
+    Game.SayingRow += 1;
+  } else {
+    Game.SayingRows[0] = Game.SayingRows[1];
+    Game.SayingRows[1] = Game.SayingRows[2];
+    Game.SayingRows[2] = Game.SayingRows[3];
+    Game.SayingRows[3].clear();
+    Game.SayingScroll = 24;
+    Game.SayingRow = 2;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Script commands.
 
@@ -440,7 +563,7 @@ void CmdImage(const TWordList& args) {
   const std::string& name = Argument(args, 1);
   if (!Game.BackgroundSurface) Game.BackgroundSurface = std::make_unique<TGaleBitmap>();
   TGaleBitmap& bg = *Game.BackgroundSurface;
-  bg.LoadImage(*Game.Machine, "dat\\" + name);
+  bg.LoadImage(*Game.Machine, DataPath(name));
   PadToFrame(bg);
 
   // The first marker (row by row, left to right) places the text; its left
@@ -507,7 +630,7 @@ void CmdImageSub(const TWordList& args) {
   const std::string& name = Argument(args, 1);
   const std::int32_t y = IntArgument(args, 3);
   const std::int32_t x = IntArgument(args, 2);
-  AddSubImage("dat\\" + name, x, y);
+  AddSubImage(DataPath(name), x, y);
 }
 
 void CmdHeatUp(const TWordList& args) {

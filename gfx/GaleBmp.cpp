@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "gfx/Painter.h"
-#include "platform/Files.h"
 #include "platform/ImageFile.h"
 #include "platform/Platform.h"
 #include "platform/TextRaster.h"

@@ -8,8 +8,8 @@ namespace platform {
 
 // Makes standard output and error carry the tools' UTF-8 bytes unchanged:
 // on Windows they are switched to binary mode (no carriage returns added)
-// and a console window shows UTF-8. Nothing to do on Linux. Call first thing
-// in main.
+// and a console window shows UTF-8. On Linux a closed pipe makes writes fail
+// instead of ending the program. Call first thing in main.
 void PrepareConsole();
 
 // The words of the command line after the program's name, in UTF-8: on

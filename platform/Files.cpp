@@ -1,18 +1,13 @@
 #include "platform/Files.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
 
 #include "platform/Encoding.h"
 
-// SDL_GetBasePath: the program's folder on either system.
-#include <SDL.h>
 #ifdef _WIN32
 // MultiByteToWideChar: UTF-8 names to the system's UTF-16 ones.
 #include <windows.h>
@@ -22,27 +17,6 @@ namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Keeps errno for the caller and reports the failure.
-bool Failed(int* error) {
-  if (error != nullptr) *error = errno != 0 ? errno : EIO;
-  return false;
-}
-
-// Reads an open file to its end. Reading a folder fails here (EISDIR)
-// although opening it succeeded.
-bool ReadToEnd(std::FILE* file, std::string& bytes, int* error) {
-  std::string read;
-  char buffer[1 << 16];
-  for (;;) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
-    read.append(buffer, n);
-    if (n < sizeof buffer) break;
-  }
-  if (std::ferror(file)) return Failed(error);
-  bytes = std::move(read);
-  return true;
-}
 
 bool IsCp932Lead(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
@@ -71,16 +45,6 @@ std::vector<std::string> SplitGameName(const std::string& name) {
 bool Exists(const std::string& path) {
   std::error_code ec;
   return fs::exists(NativePath(path), ec);
-}
-
-// Opens a file for reading by its UTF-8 name.
-std::FILE* OpenForReading(const std::string& path) {
-#ifdef _WIN32
-  // The C library's fopen takes the ANSI code page: the UTF-16 name instead.
-  return _wfopen(NativePath(path).c_str(), L"rb");
-#else
-  return std::fopen(path.c_str(), "rb");
-#endif
 }
 
 // The names in a folder in byte order, so that the first match is the same
@@ -164,14 +128,6 @@ fs::path NativePath(const std::string& utf8) {
 std::string Utf8Path(const fs::path& path) {
   const std::u8string name = path.u8string();
   return std::string(name.begin(), name.end());
-}
-
-std::string ProgramFolder() {
-  char* base = SDL_GetBasePath();
-  if (base == nullptr) return {};
-  std::string folder = base;
-  SDL_free(base);
-  return folder;
 }
 
 std::string FoldUtf8Name(std::string_view utf8) {
@@ -265,19 +221,6 @@ bool ReadGameFile(const std::string& dataFolder, const std::string& gameName, st
     throw std::runtime_error(CannotOpenMessage(gameName));
   }
   return true;
-}
-
-bool ReadNativeFile(const std::string& path, std::string& bytes, int* error) {
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, Closer> file(OpenForReading(path));
-  if (!file) return Failed(error);
-  return ReadToEnd(file.get(), bytes, error);
-}
-
-bool ReadStandardInput(std::string& bytes, int* error) {
-  return ReadToEnd(stdin, bytes, error);
 }
 
 }  // namespace platform

@@ -1,11 +1,17 @@
 // Data files named as the game names them: CP932 bytes such as "dat\\story.dat",
-// found below a data folder (the working folder for the game itself).
+// found below a data folder (the working folder for the game itself), and
+// native paths for the tools. The whole-file reads and writes by UTF-8 names
+// are platform/NativeFiles.h, included here; CannotOpenMessage is declared
+// beside Platform::ReadFile (platform/Platform.h).
 #pragma once
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/NativeFiles.h"
+#include "platform/Platform.h"
 
 namespace platform {
 
@@ -33,22 +39,10 @@ struct GameFile {
 // otherwise the first folder entry in byte order that matches.
 std::optional<GameFile> FindGameFile(const std::string& dataFolder, const std::string& gameName);
 
-// The message for a data file that exists but cannot be opened or read,
-// naming it as the game names it: "ファイル %s は開けません".
-std::string CannotOpenMessage(const std::string& gameName);
-
 // Reads the whole game file below the data folder. Returns false when nothing
 // is found under that name; throws std::runtime_error(CannotOpenMessage)
 // when something is found but is no readable file (a folder, say).
 bool ReadGameFile(const std::string& dataFolder, const std::string& gameName, std::string& bytes);
-
-// Reads the whole file at a native path. Returns false when it cannot be
-// opened or read (a folder included); `error`, when given, then holds the
-// errno value saying why.
-bool ReadNativeFile(const std::string& path, std::string& bytes, int* error = nullptr);
-
-// Reads standard input to its end; as ReadNativeFile otherwise.
-bool ReadStandardInput(std::string& bytes, int* error = nullptr);
 
 // The native path of a UTF-8 name: the UTF-16 name on Windows (bytes that
 // are no UTF-8 become U+FFFD, so such a name names no file), the same bytes
@@ -57,10 +51,6 @@ std::filesystem::path NativePath(const std::string& utf8);
 
 // The UTF-8 name of a native path (on Linux its bytes as they are).
 std::string Utf8Path(const std::filesystem::path& path);
-
-// The folder of the running program, ending in a separator, in UTF-8; empty
-// when the system cannot tell.
-std::string ProgramFolder();
 
 // Letters folded as Windows folds them when it compares names: ASCII and
 // full-width Latin capitals become small letters. The first takes UTF-8, the

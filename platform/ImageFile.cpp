@@ -1,16 +1,18 @@
 #include "platform/ImageFile.h"
 
-#include <SDL.h>
 // jpeglib.h needs FILE and size_t declared before it.
-#include <jpeglib.h>
 #include <cstdio>
+
+#include <jpeglib.h>
 // The library's message codes (JERR_IMAGE_TOO_BIG).
 #include <jerror.h>
 
 #include <csetjmp>
-#include <cstring>
 #include <memory>
+#include <optional>
 #include <stdexcept>
+
+#include "platform/sdl/SdlShared.h"
 
 namespace platform {
 namespace {
@@ -136,11 +138,6 @@ bool DecodeBitFields(std::string_view bytes, Picture& picture) {
   return true;
 }
 
-struct SurfaceFree {
-  void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
-
 // The JPEG library reports errors through error_exit, which must not return;
 // it jumps back into DecodeJpegInto. Only plain data lives in the frames the
 // jump leaves, so nothing is skipped that needed cleaning up.
@@ -230,26 +227,9 @@ Picture DecodeBitmap(std::string_view bytes) {
   CheckBitmapHeader(bytes);
   Picture own;
   if (DecodeBitFields(bytes, own)) return own;
-  SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-  if (!stream) BadBitmap();
-  SurfacePtr loaded(SDL_LoadBMP_RW(stream, 1));
-  if (!loaded) BadBitmap();
-  SurfacePtr bgr(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_BGR24, 0));
-  if (!bgr || !SizeAcceptable(bgr->w, bgr->h)) BadBitmap();
-  Picture picture;
-  picture.width = bgr->w;
-  picture.height = bgr->h;
-  const std::size_t rowBytes = static_cast<std::size_t>(bgr->w) * 3;
-  picture.bgr.resize(rowBytes * bgr->h);
-  if (SDL_LockSurface(bgr.get()) != 0) BadBitmap();
-  for (int y = 0; y < bgr->h; ++y) {
-    std::memcpy(
-        picture.bgr.data() + y * rowBytes,
-        static_cast<const std::uint8_t*>(bgr->pixels) + static_cast<std::size_t>(y) * bgr->pitch,
-        rowBytes);
-  }
-  SDL_UnlockSurface(bgr.get());
-  return picture;
+  std::optional<Picture> read = DecodeBitmapWithSdl(bytes);
+  if (!read || !SizeAcceptable(read->width, read->height)) BadBitmap();
+  return std::move(*read);
 }
 
 Picture DecodeJpeg(std::string_view bytes) {

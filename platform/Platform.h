@@ -62,6 +62,10 @@ class SoundOut {
   virtual void Purge() = 0;
 };
 
+// The message Platform::ReadFile throws for a data file that exists but
+// cannot be opened or read, naming it as the game names it: "ファイル %s は開けません".
+std::string CannotOpenMessage(const std::string& gameName);
+
 class Platform {
  public:
   virtual ~Platform() = default;

@@ -3,7 +3,15 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/Encoding.h"
+namespace {
+
+// An ASCII capital as its small letter; every other byte as it is, whatever
+// the locale.
+constexpr char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
 
 std::size_t FindText(const std::string& text, const std::string& pattern, std::size_t from) {
   if (from > text.size()) return std::string::npos;
@@ -63,7 +71,7 @@ bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
     if (len == 2) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
     } else {
-      if (platform::FoldAsciiLetter(a[i]) != platform::FoldAsciiLetter(b[i])) return false;
+      if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     }
     i += len;
   }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/GaleForm.h"
-#include "app/GaleTimer.h"
+#include "engine/GaleForm.h"
+#include "engine/GaleTimer.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 using platform::Event;

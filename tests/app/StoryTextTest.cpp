@@ -44,4 +44,25 @@ TEST(PackText, NamesLineAndColumnInCharacters) {
   }
 }
 
+TEST(LineToCp932, LeavesOutWhatCp932CannotHoldAndNamesTheFirst) {
+  struct Case {
+    const char* utf8;
+    const char* cp932;
+    const char* firstBad;
+  };
+  const Case cases[] = {
+      {"ソa",
+       "\x83\x5C"
+       "a",
+       ""},
+      {"caf\xC3\xA9 \xE2\x82\xAC!", "caf !", "\xC3\xA9"},
+      {"x\xE3\x81y\xFF", "xy", "\xE3"},  // a cut character: byte by byte
+  };
+  for (const Case& c : cases) {
+    const storytext::Cp932Line line = storytext::LineToCp932(c.utf8);
+    EXPECT_EQ(line.text, c.cp932) << c.utf8;
+    EXPECT_EQ(line.firstBad, c.firstBad) << c.utf8;
+  }
+}
+
 }  // namespace

@@ -211,4 +211,41 @@ TEST_F(FlowTest, EveryTickPresentsOneFrame) {
   EXPECT_EQ(machine.LastFrameHeight(), 400);
 }
 
+// What the update moves, gathered to compare (the frame's pixels and the
+// random generator, which drawing uses, are left out).
+std::string UpdateState() {
+  std::string state = Game.Mode + "|" + std::to_string(Game.TimeLeft) + "|" +
+                      std::to_string(Game.Heat) + "/" + std::to_string(Game.HeatLimit) + "|" +
+                      std::to_string(Game.ButtonCount) + ":" + std::to_string(Game.HoverButton) +
+                      "|" + std::to_string(Game.SubImageCount) + "|" +
+                      std::to_string(Game.StoryLineCount);
+  for (const std::string& row : Game.SayingRows) state += "|" + row;
+  for (const int n : {Game.SayingRow, Game.SayingScroll, Game.SayingIndex, Game.SayingCharPos,
+                      int{Game.SayingsDone}, int{Game.SayingActive}, int{Game.MouseHeld}})
+    state += "," + std::to_string(n);
+  return state;
+}
+
+TEST_F(FlowTest, DrawingMovesNothingAndTheSayingsTypeOnTicksAlone) {
+  StartMain();
+  Game.SayingList = {Sj("あいうえおかきくけこ"), Sj("さしすせそ")};
+  ResetSayings();
+  Command({"#saying"});
+  AddButton("x", 20, 0, 100, 10, 110, "@pick");
+  UpdateHover(5, 105);
+  GameTick();
+  GameTick();
+  const std::string ticked = UpdateState();
+  ComposeFrame();
+  ComposeFrame();
+  EXPECT_EQ(UpdateState(), ticked);
+
+  // With no frame to draw into, the ticks still type a piece each.
+  Game.FrameSurface.reset();
+  GameTick();
+  GameTick();
+  EXPECT_EQ(platform::Cp932ToUtf8(Game.SayingRows[0]), "あいうえ");
+  EXPECT_EQ(Game.TimeLeft, 180000 - 4 * 50);
+}
+
 }  // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/GaleForm.h"
+#include "engine/GaleForm.h"
 #include "app/UnitForm.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"

@@ -1,4 +1,5 @@
-// The sayings scroller: band, typing, row breaks, scrolling and drawing.
+// The sayings scroller: typing, row breaks and scrolling (a step a tick), and
+// the band and rows it draws.
 #include <string>
 #include <vector>
 
@@ -32,10 +33,10 @@ class DrawSayingsTest : public DrawTest {
     Game.SayingList = std::move(sayings);
     ResetSayings();
   }
-  // Runs frames until SayingsDone; the number of frames it took.
+  // Types until SayingsDone; the number of steps (ticks) it took.
   int FramesUntilDone(int limit = 1000) {
     for (int n = 1; n <= limit; ++n) {
-      DrawSayings();
+      TypeSayingStep();
       if (Game.SayingsDone) return n;
     }
     return -1;
@@ -44,13 +45,13 @@ class DrawSayingsTest : public DrawTest {
 
 TEST_F(DrawSayingsTest, TypingTakesOneFramePerPieceAndOneToMoveOn) {
   Start({"ABCD"});
-  DrawSayings();
+  TypeSayingStep();
   EXPECT_EQ(Game.SayingRows[0], "AB");
-  DrawSayings();
+  TypeSayingStep();
   EXPECT_EQ(Game.SayingRows[0], "ABCD");
   // The last character is typed; the saying ends on the following frame.
   EXPECT_FALSE(Game.SayingsDone);
-  DrawSayings();
+  TypeSayingStep();
   EXPECT_TRUE(Game.SayingsDone);
   EXPECT_EQ(Game.SayingIndex, 1);
   EXPECT_EQ(Game.SayingRows[0], "ABCD");
@@ -67,7 +68,7 @@ TEST_F(DrawSayingsTest, AfterTheEndNothingMoreIsTyped) {
   Start({"AB"});
   EXPECT_EQ(FramesUntilDone(), 2);
   Game.SayingsDone = false;
-  for (int i = 0; i < 5; ++i) DrawSayings();
+  for (int i = 0; i < 5; ++i) TypeSayingStep();
   EXPECT_FALSE(Game.SayingsDone);
   EXPECT_EQ(Game.SayingRows[0], "AB");
   EXPECT_EQ(Game.SayingRow, 0);
@@ -84,40 +85,40 @@ TEST_F(DrawSayingsTest, EachSayingStartsOnAFreshRow) {
 
 TEST_F(DrawSayingsTest, FullRowBreaksBeforeAnOrdinaryCharacter) {
   Start({Repeat(kA, 27)});
-  for (int i = 0; i < 25; ++i) DrawSayings();
+  for (int i = 0; i < 25; ++i) TypeSayingStep();
   EXPECT_EQ(Game.SayingRows[0].size(), 50u);
   EXPECT_EQ(Game.SayingRow, 1);
-  DrawSayings();
+  TypeSayingStep();
   EXPECT_EQ(Game.SayingRows[0].size(), 50u);
   EXPECT_EQ(Game.SayingRows[1], kA);
 }
 
 TEST_F(DrawSayingsTest, HangingMarkIsPulledOntoTheFullRow) {
   Start({Repeat(kA, 25) + kStop + kA + kA});
-  for (int i = 0; i < 25; ++i) DrawSayings();
+  for (int i = 0; i < 25; ++i) TypeSayingStep();
   EXPECT_EQ(Game.SayingRows[0].size(), 50u);
   EXPECT_EQ(Game.SayingRow, 0);
-  DrawSayings();
+  TypeSayingStep();
   EXPECT_EQ(Game.SayingRows[0], Repeat(kA, 25) + kStop);
   EXPECT_EQ(Game.SayingRow, 1);
-  DrawSayings();
+  TypeSayingStep();
   EXPECT_EQ(Game.SayingRows[1], kA);
 }
 
 TEST_F(DrawSayingsTest, SayingEndingAtFiftyBytesLeavesAnEmptyRow) {
   Start({Repeat(kA, 25), "XY"});
-  for (int i = 0; i < 25; ++i) DrawSayings();
+  for (int i = 0; i < 25; ++i) TypeSayingStep();
   EXPECT_EQ(Game.SayingRow, 1);
-  DrawSayings();  // the empty end piece, then the break for the next saying
+  TypeSayingStep();  // the empty end piece, then the break for the next saying
   EXPECT_EQ(Game.SayingRow, 2);
   EXPECT_EQ(Game.SayingRows[1], "");
-  DrawSayings();
+  TypeSayingStep();
   EXPECT_EQ(Game.SayingRows[2], "XY");
 }
 
 TEST_F(DrawSayingsTest, FifthRowScrollsOverEightFrames) {
   Start({"A1", "B2", "C3", "D4", "E5"});
-  for (int i = 0; i < 8; ++i) DrawSayings();
+  for (int i = 0; i < 8; ++i) TypeSayingStep();
   // The fourth saying has ended: rows moved up, the bottom one emptied.
   EXPECT_EQ(Game.SayingRows[0], "B2");
   EXPECT_EQ(Game.SayingRows[1], "C3");
@@ -126,13 +127,13 @@ TEST_F(DrawSayingsTest, FifthRowScrollsOverEightFrames) {
   EXPECT_EQ(Game.SayingScroll, 24);
   EXPECT_EQ(Game.SayingRow, 2);
   for (int k = 1; k <= 8; ++k) {
-    DrawSayings();
+    TypeSayingStep();
     EXPECT_EQ(Game.SayingScroll, 24 - 3 * k) << k;
     EXPECT_EQ(Game.SayingRow, k < 8 ? 2 : 3) << k;
     EXPECT_EQ(Game.SayingRows[3], "") << k;
     EXPECT_EQ(Game.SayingCharPos, 0) << k;
   }
-  DrawSayings();
+  TypeSayingStep();
   EXPECT_EQ(Game.SayingRows[3], "E5");
 }
 
@@ -162,13 +163,12 @@ std::vector<int> InkRows(const TGaleBitmap& frame) {
 
 TEST_F(DrawSayingsTest, RowsAreDrawnUpToTheCurrentOneWithTheScrollOffset) {
   Start({"AAAA", "BBBB", "CCCC"});
-  for (int i = 0; i < 6; ++i) DrawSayings();  // two sayings typed, the third row current
+  for (int i = 0; i < 6; ++i) TypeSayingStep();  // two sayings typed, the third row current
   ASSERT_EQ(Game.SayingRow, 2);
   Game.SayingRows[2] = "CCCC";
   Game.SayingRows[3] = "DDDD";  // below the current row: never drawn
   Frame().Fill(FillColor);
   Game.SayingScroll = 6;
-  Game.SayingIndex = static_cast<int>(Game.SayingList.size());  // no typing step
   DrawSayings();
   const auto rows = InkRows(Frame());
   ASSERT_FALSE(rows.empty());

@@ -2,7 +2,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/GaleTimer.h"
+#include "engine/GaleTimer.h"
 #include "sound/GaleMidi.h"
 #include "tests/game/GameFixture.h"
 

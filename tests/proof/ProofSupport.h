@@ -11,7 +11,7 @@
 #include <string>
 
 #include "script/GaleScript.h"
-#include "tests/script/FakeHost.h"
+#include "testing/FakeHost.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace proof {

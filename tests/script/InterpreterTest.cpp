@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "script/GaleScript.h"
-#include "tests/script/FakeHost.h"
+#include "testing/FakeHost.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "script/GaleScript.h"
 #include "script/MyCrypt.h"
-#include "tests/script/FakeHost.h"
+#include "testing/FakeHost.h"
 
 namespace {
 

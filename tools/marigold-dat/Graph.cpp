@@ -21,9 +21,9 @@
 #include "app/CommandLine.h"
 #include "game/StoryCommands.h"
 #include "platform/Encoding.h"
-#include "script/GaleScript.h"
 #include "script/GaleUtility.h"
 #include "tools/marigold-dat/Lint.h"
+#include "tools/story/StoryWalk.h"
 
 #ifndef _WIN32
 extern char** environ;
@@ -57,15 +57,16 @@ bool IsNumber(const std::string& word) {
   }
 }
 
-class Builder {
+// The graph built along the one walk over the story's passages.
+class Builder : public storywalk::PassageVisitor {
  public:
   StoryGraph Build(const std::vector<std::string>& lines) {
-    // The last line is never run.
-    const std::size_t runnable = lines.empty() ? 0 : lines.size() - 1;
-    for (std::size_t i = 0; i < runnable; ++i) Take(StoredEntry(lines[i]));
+    storywalk::WalkPassages(storywalk::MakeEntries(lines), *this);
+    const std::string start(story::kStartLabel);
+    const std::string gameOver(story::kGameOverLabel);
     for (const std::string& label : seen_) {
-      if (label == "@start") Add({kTitleNode, label, "click", Edge::Style::kGame});
-      if (label == "@gameover") Add({kClockNode, label, "time out", Edge::Style::kGame});
+      if (label == start) Add({kTitleNode, label, "click", Edge::Style::kGame});
+      if (label == gameOver) Add({kClockNode, label, "time out", Edge::Style::kGame});
     }
     return std::move(graph_);
   }
@@ -82,74 +83,58 @@ class Builder {
 
   // The passage gathered so far ends; one that waits for buttons, none of
   // them reading on, leaves no way to what follows.
-  void ClosePassage() {
+  void PassageEnds(const std::vector<int>&) override {
     if (buttons_ > 0 && !readsOn_) open_ = false;
     buttons_ = 0;
     readsOn_ = false;
-    lines_ = 0;
   }
 
-  void Take(const std::string& stored) {
-    TWordList words;
-    switch (ClassifyEntry(stored, words)) {
-      case TEntryKind::Empty:
-        if (lines_ > 0) ClosePassage();
-        return;
-      case TEntryKind::Label: {
-        ClosePassage();
-        const std::string label = Utf8(words.front());
-        if (open_ && !section_.empty()) Add({section_, label, through_, Edge::Style::kReadOn});
-        through_.clear();
-        if (std::find(seen_.begin(), seen_.end(), label) == seen_.end()) {
-          seen_.push_back(label);
-          graph_.labels.push_back(label);
-        }
-        section_ = label;
-        open_ = true;
-        return;
-      }
-      case TEntryKind::End:
-        open_ = false;
-        return;
-      case TEntryKind::Goto:
-        if (words.size() >= 2) Jump(words[1], "");
-        open_ = false;
-        return;
-      case TEntryKind::Other:
-        break;
+  void Label(const storywalk::Step& step) override {
+    PassageEnds({});
+    const std::string label = Utf8(step.entry.words.front());
+    if (open_ && !section_.empty()) Add({section_, label, through_, Edge::Style::kReadOn});
+    through_.clear();
+    if (std::find(seen_.begin(), seen_.end(), label) == seen_.end()) {
+      seen_.push_back(label);
+      graph_.labels.push_back(label);
     }
-    const story::Command* command = story::Find(words.front());
-    if (command == nullptr) {
-      if (++lines_ == story::kMaxStoryLines) ClosePassage();
-      return;
-    }
-    switch (command->id) {
-      case story::Id::Button:
-        if (words.size() < 6) return;
-        ++buttons_;
-        if (words[5] == story::kThroughTarget) {
-          through_ = Utf8(words[1]);
+    section_ = label;
+    open_ = true;
+  }
+
+  void End(const storywalk::Step&) override { open_ = false; }
+
+  void Goto(const storywalk::Step& step) override {
+    for (const storywalk::Way& way : storywalk::WaysOf(step.entry)) Jump(way.target, "");
+    open_ = false;
+  }
+
+  void Command(const storywalk::Step& step) override {
+    bool always = false;
+    for (const storywalk::Way& way : storywalk::WaysOf(step.entry)) {
+      switch (way.by) {
+        case storywalk::Way::By::kButton:
+          ++buttons_;
+          Jump(way.target, Utf8(way.caption));
+          break;
+        case storywalk::Way::By::kThrough:
+          ++buttons_;
+          through_ = Utf8(way.caption);
           readsOn_ = true;
-        } else {
-          Jump(words[5], Utf8(words[1]));
-        }
-        return;
-      case story::Id::HeatyJump: {
-        bool always = false;
-        for (std::size_t i = 1; i + 1 < words.size(); i += 2) {
-          Jump(words[i + 1], "heat >= " + words[i]);
+          break;
+        case storywalk::Way::By::kBranch:
+          Jump(way.target, "heat >= " + way.caption);
           // The heat is never below 0: such a threshold is always reached.
-          if (IsNumber(words[i]) && StrToInt(words[i]) <= 0) always = true;
-        }
-        if (always) open_ = false;
-        return;
+          if (IsNumber(way.caption) && StrToInt(way.caption) <= 0) always = true;
+          break;
+        case storywalk::Way::By::kGame:
+          Jump(way.target, "sayings end", Edge::Style::kGame);
+          break;
+        case storywalk::Way::By::kGoto:
+          break;
       }
-      case story::Id::Saying:
-        Jump("@sayend", "sayings end", Edge::Style::kGame);
-        return;
-      default:
-        return;
     }
+    if (always) open_ = false;
   }
 
   StoryGraph graph_;
@@ -160,7 +145,6 @@ class Builder {
   int buttons_ = 0;
   bool readsOn_ = false;  // a button of the passage reads on
   std::string through_;   // the caption of a button that reads on, since the last label
-  int lines_ = 0;
 };
 
 const char* StyleName(Edge::Style style) {

@@ -32,9 +32,11 @@ inline constexpr const char* kClockNode = "(clock runs out)";
 // button (its caption), each #heatyJump branch ("heat >= N"), reading on from
 // a label's passages into the next label (when the way there is open; labelled
 // with the caption of the button that reads on, if one does), and
-// the game's own jumps: the title's click to "@start", the clock to
-// "@gameover", the end of the sayings to "@sayend" from each label whose
-// passages show them. The file's last line is never run and adds nothing.
+// the game's own jumps: the title's click to story::kStartLabel, the clock
+// to story::kGameOverLabel, the end of the sayings to story::kSayEndLabel
+// from each label whose passages show them, all along the story walk
+// (tools/story/StoryWalk.h). The file's last line is never run and adds
+// nothing.
 StoryGraph BuildGraph(const std::vector<std::string>& lines);
 
 // The graph in Graphviz's language (UTF-8). Labels the story jumps to but

@@ -1,3 +1,19 @@
+// "marigold-dat lint", the story checker (Lint.h).
+//
+// This file, section by section:
+//   1. Words and numbers   the game's sizes, how messages quote the story
+//   2. Data files          the game's own lookup of a file the story names
+//   3. Pictures            what a picture tells: its marker, its see-through fringe
+//   4. The checker         class Checker, one story against its data folder:
+//        4a. Running and reporting   the checks in turn, labels, their messages
+//        4b. Lines and commands      each line, its command's arguments, limits
+//        4c. Files named             pictures, music and sounds the story names
+//        4d. Passages                along the story walk: buttons, corners,
+//                                    fringes, line widths
+//        4e. The game's own labels   the start, the clock, the sayings, duplicates
+//   5. Reading a story     the file's bytes to CP932 lines, scrambled or UTF-8
+//   6. Running the check   data folder, base files, the summary, RunLint
+
 #include "tools/marigold-dat/Lint.h"
 
 #include <algorithm>
@@ -13,6 +29,7 @@
 #include <utility>
 
 #include "app/CommandLine.h"
+#include "app/StoryText.h"
 #include "game/BaseFiles.h"
 #include "game/Frame.h"
 #include "game/StoryCommands.h"
@@ -24,11 +41,16 @@
 #include "script/GaleScript.h"
 #include "script/GaleUtility.h"
 #include "script/MyCrypt.h"
+#include "tools/story/StoryWalk.h"
 
 namespace lint {
 namespace {
 
 namespace fs = std::filesystem;
+
+// -------------------------------------------------------------------------------------------------
+// 1. Words and numbers: the game's sizes, how messages quote the story
+// -------------------------------------------------------------------------------------------------
 
 // The game's fixed sizes and limits, as the game itself reads them.
 using story::kDefaultFontSize;
@@ -38,38 +60,9 @@ constexpr int kMaxScriptLines = TScriptUnit::kCapacity - 1;
 // The painter shifts text right and down by up to this many pixels.
 constexpr int kTextJitter = kTextShake - 1;
 
-// One script entry as the loader stores it, classified as the interpreter
-// would take it: the interpreter's own kinds, a registered story command, or
-// a story line.
-enum class Kind { kEmpty, kLabel, kEnd, kGoto, kCommand, kText };
-
-struct Entry {
-  std::string text;
-  Kind kind = Kind::kText;
-  const story::Command* command = nullptr;  // for kCommand
-  TWordList words;
-};
-
-Entry MakeEntry(const std::string& line) {
-  Entry entry;
-  entry.text = StoredEntry(line);
-  const TEntryKind kind = ClassifyEntry(entry.text, entry.words);
-  if (kind == TEntryKind::Other) {
-    entry.command = story::Find(entry.words.front());
-    entry.kind = entry.command ? Kind::kCommand : Kind::kText;
-  } else {
-    entry.kind = kind == TEntryKind::Empty   ? Kind::kEmpty
-                 : kind == TEntryKind::Label ? Kind::kLabel
-                 : kind == TEntryKind::End   ? Kind::kEnd
-                                             : Kind::kGoto;
-  }
-  return entry;
-}
-
-// True for an entry that runs the given command.
-bool Runs(const Entry& entry, story::Id id) {
-  return entry.kind == Kind::kCommand && entry.command->id == id;
-}
+using storywalk::Entry;
+using storywalk::Kind;
+using storywalk::Runs;
 
 // What a limit's places are called in messages, and over what they count.
 const char* LimitNoun(story::Limit limit) {
@@ -106,6 +99,10 @@ bool EndsWith(const std::string& text, const std::string& tail, bool ignoreCase)
   return ignoreCase ? SameTextIgnoringCase(end, tail) : end == tail;
 }
 
+// -------------------------------------------------------------------------------------------------
+// 2. Data files: the game's own lookup of a file the story names
+// -------------------------------------------------------------------------------------------------
+
 // Where a file named in the script is found below the data folder, looked
 // up by the game's own lookup.
 struct Lookup {
@@ -130,6 +127,10 @@ Lookup FindDataFile(const fs::path& folder, const std::string& cp932Name) {
   result.spelling = raw ? platform::Cp932ToUtf8(found->spelling) : found->spelling;
   return result;
 }
+
+// -------------------------------------------------------------------------------------------------
+// 3. Pictures: what a picture tells, its marker pixel and see-through fringe
+// -------------------------------------------------------------------------------------------------
 
 // What a picture tells about the story text: the column of its marker.
 struct PictureInfo {
@@ -194,11 +195,16 @@ PictureInfo ReadPicture(const fs::path& path, bool asJpeg) {
   return info;
 }
 
+// -------------------------------------------------------------------------------------------------
+// 4. The checker: one story's lines against its data folder
+// -------------------------------------------------------------------------------------------------
+
+// The checks of one story, run in turn by Run.
 class Checker {
  public:
   Checker(const std::vector<std::string>& lines, fs::path folder, const Options& options)
       : folder_(std::move(folder)), options_(options) {
-    for (const std::string& line : lines) entries_.push_back(MakeEntry(line));
+    entries_ = storywalk::MakeEntries(lines);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
       if (entries_[i].kind == Kind::kLabel) labels_[entries_[i].text].push_back(LineOf(i));
     }
@@ -225,6 +231,10 @@ class Checker {
   }
 
  private:
+  // -----------------------------------------------------------------------------------------------
+  // 4a. Running and reporting: the checks in turn, labels and their messages
+  // -----------------------------------------------------------------------------------------------
+
   static int LineOf(std::size_t index) { return static_cast<int>(index) + 1; }
 
   void Report(int line, Severity severity, std::string message) {
@@ -249,6 +259,126 @@ class Checker {
       message += "; did you mean " + Show(*twin) + "? Labels are compared with exact letter case";
     }
     return message;
+  }
+
+  // -----------------------------------------------------------------------------------------------
+  // 4b. Lines and commands: each line, its command's arguments, the limits
+  // -----------------------------------------------------------------------------------------------
+
+  // Commands and text of one interpreted line, in file order.
+  void CheckEntry(int index) {
+    const Entry& entry = entries_[index];
+    const int line = LineOf(index);
+    const TWordList& words = entry.words;
+    if (entry.kind == Kind::kText) {
+      const std::string& first = words.front();
+      if (first.empty()) {
+        Report(line, Severity::kWarning,
+               "this line holds only blanks: the game takes it as a story line, not as the "
+               "empty line that ends a passage");
+        return;
+      }
+      if (first[0] == '#') {
+        Report(line, Severity::kWarning,
+               Show(first) + " is no command: the game shows this line as story text");
+      }
+      CheckGlyphs(line, entry.text);
+      return;
+    }
+    if (entry.kind == Kind::kGoto) {
+      const std::string command = platform::Cp932ToUtf8(words.front());
+      if (words.size() < 2) {
+        Report(line, Severity::kError, command + " without a label: the game stops with an error");
+      } else {
+        CheckJumpTarget(line, words[1], command + " target");
+      }
+      return;
+    }
+    if (entry.kind == Kind::kCommand) CheckCommand(line, *entry.command, words);
+  }
+
+  // A story command's arguments as its row describes them, the places it
+  // takes, and what the game does with it beyond that.
+  void CheckCommand(int line, const story::Command& c, const TWordList& words) {
+    const std::string command = platform::Cp932ToUtf8(words.front());
+    if (c.clears != story::Limit::None) used_[static_cast<std::size_t>(c.clears)] = 0;
+    if (c.limit != story::Limit::None && !PerPassage(c.limit)) TakePlace(line, c, command);
+    const std::size_t given = words.size() - 1;
+    if (c.whole && given < c.required) {
+      std::string names;
+      for (std::size_t i = 0; i < c.Count(); ++i) {
+        names += (i == 0 ? "" : ", ") + std::string(c.params[i].name);
+      }
+      Report(line, Severity::kError,
+             command + " needs " + std::to_string(c.required) + " words (" + names + "); it has " +
+                 std::to_string(given) + ": the game stops with an error");
+      return;
+    }
+    storywalk::ForEachArgument(c, words, [&](const story::Param& param, std::size_t index) {
+      CheckArgument(line, c, command, param, words, index);
+    });
+    if (c.pairs && given % 2 == 1) {
+      Report(line, Severity::kWarning,
+             command + ": the last word " + Show(words.back()) +
+                 " has no partner and is ignored (words go in pairs: " +
+                 std::string(c.params[0].name) + ", " + std::string(c.params[1].name) + ")");
+    }
+    switch (c.id) {
+      case story::Id::HeatyJump:
+        CheckThresholdOrder(line, words);
+        break;
+      case story::Id::Saying:
+        if (!firstSaying_) firstSaying_ = line;
+        break;
+      default:
+        break;
+    }
+    if (c.stopsClock) clockStopped_ = true;
+  }
+
+  void CheckArgument(int line, const story::Command& c, const std::string& command,
+                     const story::Param& param, const TWordList& words, std::size_t index) {
+    const std::string name(param.name);
+    const bool missing = index >= words.size();
+    switch (param.kind) {
+      case story::Arg::Number:
+        CheckNumber(line, words, index, name);
+        break;
+      case story::Arg::Target:
+        if (!missing && words[index] == story::kThroughTarget) break;
+        if (!missing && SameTextIgnoringCase(words[index], std::string(story::kThroughTarget))) {
+          Report(line, Severity::kError,
+                 command + " " + name + " " + Show(words[index]) + " is not \"" +
+                     std::string(story::kThroughTarget) +
+                     "\" (exact capitals) nor a label: a click on it jumps nowhere");
+          break;
+        }
+        [[fallthrough]];
+      case story::Arg::Label:
+        if (missing) {
+          Report(line, Severity::kError,
+                 command + " without a " + name + ": the game stops with an error");
+        } else {
+          CheckJumpTarget(line, words[index], command + " " + name);
+        }
+        break;
+      case story::Arg::File:
+        if (!missing) {
+          CheckFile(line, words[index], c.picture);
+        } else if (c.picture) {
+          Report(line, Severity::kError, command + " without a " + name + ": loading fails");
+        }
+        break;
+      case story::Arg::Caption:
+        if (missing) {
+          Report(line, Severity::kError,
+                 command + " without a " + name + ": the game stops with an error");
+        } else if (c.limit == story::Limit::Buttons) {
+          // Only a button shows its caption.
+          CheckGlyphs(line, words[index]);
+        }
+        break;
+    }
   }
 
   // A jump target as "#goto", "#button" and "#heatyJump" name it.
@@ -304,6 +434,41 @@ class Checker {
     }
   }
 
+  // Limits counted per passage rather than over the whole script.
+  static bool PerPassage(story::Limit limit) { return limit == story::Limit::Buttons; }
+
+  // One more place of the command's limit; reported once, when it overflows.
+  void TakePlace(int line, const story::Command& c, const std::string& command) {
+    const std::int32_t capacity = story::Capacity(c.limit);
+    if (++used_[static_cast<std::size_t>(c.limit)] == capacity + 1) {
+      Report(line, Severity::kError,
+             command + ": more than " + std::to_string(capacity) + " " + LimitNoun(c.limit) +
+                 "; the game holds " + std::to_string(capacity));
+    }
+  }
+
+  // #heatyJump takes the first pair whose threshold the heat reaches, so
+  // thresholds must fall from left to right.
+  void CheckThresholdOrder(int line, const TWordList& words) {
+    const std::string command = platform::Cp932ToUtf8(words.front());
+    std::optional<std::int32_t> lowest;  // lowest threshold so far
+    for (std::size_t at = 1; at + 1 < words.size(); at += 2) {
+      if (!IsInteger(words[at])) continue;
+      const std::int32_t value = StrToInt(words[at]);
+      if (lowest && value >= *lowest) {
+        Report(line, Severity::kWarning,
+               command + ": threshold " + std::to_string(value) + " is not below the earlier " +
+                   std::to_string(*lowest) + ", so the earlier pair always wins and " +
+                   Show(words[at + 1]) + " is never chosen (list thresholds from high to low)");
+      }
+      if (!lowest || value < *lowest) lowest = value;
+    }
+  }
+
+  // -----------------------------------------------------------------------------------------------
+  // 4c. Files named: pictures, music and sounds in the data folder
+  // -----------------------------------------------------------------------------------------------
+
   void CheckFile(int line, const std::string& name, bool picture) {
     const std::string shown = Show("dat\\" + name);
     const Lookup lookup = FindDataFile(folder_, name);
@@ -352,247 +517,6 @@ class Checker {
     }
   }
 
-  // Commands and text of one interpreted line, in file order.
-  void CheckEntry(int index) {
-    const Entry& entry = entries_[index];
-    const int line = LineOf(index);
-    const TWordList& words = entry.words;
-    if (entry.kind == Kind::kText) {
-      const std::string& first = words.front();
-      if (first.empty()) {
-        Report(line, Severity::kWarning,
-               "this line holds only blanks: the game takes it as a story line, not as the "
-               "empty line that ends a passage");
-        return;
-      }
-      if (first[0] == '#') {
-        Report(line, Severity::kWarning,
-               Show(first) + " is no command: the game shows this line as story text");
-      }
-      CheckGlyphs(line, entry.text);
-      return;
-    }
-    if (entry.kind == Kind::kGoto) {
-      const std::string command = platform::Cp932ToUtf8(words.front());
-      if (words.size() < 2) {
-        Report(line, Severity::kError, command + " without a label: the game stops with an error");
-      } else {
-        CheckJumpTarget(line, words[1], command + " target");
-      }
-      return;
-    }
-    if (entry.kind == Kind::kCommand) CheckCommand(line, *entry.command, words);
-  }
-
-  // A story command's arguments as its row describes them, the places it
-  // takes, and what the game does with it beyond that.
-  void CheckCommand(int line, const story::Command& c, const TWordList& words) {
-    const std::string command = platform::Cp932ToUtf8(words.front());
-    if (c.clears != story::Limit::None) used_[static_cast<std::size_t>(c.clears)] = 0;
-    if (c.limit != story::Limit::None && !PerPassage(c.limit)) TakePlace(line, c, command);
-    const std::size_t given = words.size() - 1;
-    if (c.whole && given < c.required) {
-      std::string names;
-      for (std::size_t i = 0; i < c.Count(); ++i) {
-        names += (i == 0 ? "" : ", ") + std::string(c.params[i].name);
-      }
-      Report(line, Severity::kError,
-             command + " needs " + std::to_string(c.required) + " words (" + names + "); it has " +
-                 std::to_string(given) + ": the game stops with an error");
-      return;
-    }
-    ForEachArgument(c, words, [&](const story::Param& param, std::size_t index) {
-      CheckArgument(line, c, command, param, words, index);
-    });
-    if (c.pairs && given % 2 == 1) {
-      Report(line, Severity::kWarning,
-             command + ": the last word " + Show(words.back()) +
-                 " has no partner and is ignored (words go in pairs: " +
-                 std::string(c.params[0].name) + ", " + std::string(c.params[1].name) + ")");
-    }
-    switch (c.id) {
-      case story::Id::HeatyJump:
-        CheckThresholdOrder(line, words);
-        break;
-      case story::Id::Saying:
-        if (!firstSaying_) firstSaying_ = line;
-        break;
-      default:
-        break;
-    }
-    if (c.stopsClock) clockStopped_ = true;
-  }
-
-  // Calls fn(param, index) for every argument word the command reads, and
-  // for every required one that is missing (index past the words).
-  template <typename Fn>
-  static void ForEachArgument(const story::Command& c, const TWordList& words, Fn fn) {
-    if (c.pairs) {
-      for (std::size_t at = 1; at + 1 < words.size(); at += 2) {
-        fn(c.params[0], at);
-        fn(c.params[1], at + 1);
-      }
-      return;
-    }
-    for (std::size_t i = 0; i < c.Count(); ++i) {
-      if (i + 1 < words.size() || i < c.required) fn(c.params[i], i + 1);
-    }
-  }
-
-  void CheckArgument(int line, const story::Command& c, const std::string& command,
-                     const story::Param& param, const TWordList& words, std::size_t index) {
-    const std::string name(param.name);
-    const bool missing = index >= words.size();
-    switch (param.kind) {
-      case story::Arg::Number:
-        CheckNumber(line, words, index, name);
-        break;
-      case story::Arg::Target:
-        if (!missing && words[index] == story::kThroughTarget) break;
-        if (!missing && SameTextIgnoringCase(words[index], std::string(story::kThroughTarget))) {
-          Report(line, Severity::kError,
-                 command + " " + name + " " + Show(words[index]) + " is not \"" +
-                     std::string(story::kThroughTarget) +
-                     "\" (exact capitals) nor a label: a click on it jumps nowhere");
-          break;
-        }
-        [[fallthrough]];
-      case story::Arg::Label:
-        if (missing) {
-          Report(line, Severity::kError,
-                 command + " without a " + name + ": the game stops with an error");
-        } else {
-          CheckJumpTarget(line, words[index], command + " " + name);
-        }
-        break;
-      case story::Arg::File:
-        if (!missing) {
-          CheckFile(line, words[index], c.picture);
-        } else if (c.picture) {
-          Report(line, Severity::kError, command + " without a " + name + ": loading fails");
-        }
-        break;
-      case story::Arg::Caption:
-        if (missing) {
-          Report(line, Severity::kError,
-                 command + " without a " + name + ": the game stops with an error");
-        } else if (c.limit == story::Limit::Buttons) {
-          // Only a button shows its caption.
-          CheckGlyphs(line, words[index]);
-        }
-        break;
-    }
-  }
-
-  // Limits counted per passage rather than over the whole script.
-  static bool PerPassage(story::Limit limit) { return limit == story::Limit::Buttons; }
-
-  // One more place of the command's limit; reported once, when it overflows.
-  void TakePlace(int line, const story::Command& c, const std::string& command) {
-    const std::int32_t capacity = story::Capacity(c.limit);
-    if (++used_[static_cast<std::size_t>(c.limit)] == capacity + 1) {
-      Report(line, Severity::kError,
-             command + ": more than " + std::to_string(capacity) + " " + LimitNoun(c.limit) +
-                 "; the game holds " + std::to_string(capacity));
-    }
-  }
-
-  // #heatyJump takes the first pair whose threshold the heat reaches, so
-  // thresholds must fall from left to right.
-  void CheckThresholdOrder(int line, const TWordList& words) {
-    const std::string command = platform::Cp932ToUtf8(words.front());
-    std::optional<std::int32_t> lowest;  // lowest threshold so far
-    for (std::size_t at = 1; at + 1 < words.size(); at += 2) {
-      if (!IsInteger(words[at])) continue;
-      const std::int32_t value = StrToInt(words[at]);
-      if (lowest && value >= *lowest) {
-        Report(line, Severity::kWarning,
-               command + ": threshold " + std::to_string(value) + " is not below the earlier " +
-                   std::to_string(*lowest) + ", so the earlier pair always wins and " +
-                   Show(words[at + 1]) + " is never chosen (list thresholds from high to low)");
-      }
-      if (!lowest || value < *lowest) lowest = value;
-    }
-  }
-
-  // Batches in file order (jumps aside): buttons gathered for one passage,
-  // and the width of each story line at its passage's font size.
-  void CheckPassages() {
-    const int n = static_cast<int>(entries_.size());
-    int lineCount = 0;
-    int fontSize = kDefaultFontSize;
-    std::vector<int> textLines;
-    textOrigin_ = {0, 0};
-    bool originSet = false;  // a picture with a marker came before
-    auto close = [&] {
-      MeasureLines(textLines, fontSize);
-      textLines.clear();
-      lineCount = 0;
-      for (std::size_t l = 0; l < used_.size(); ++l) {
-        if (PerPassage(static_cast<story::Limit>(l))) used_[l] = 0;
-      }
-      fontSize = kDefaultFontSize;
-    };
-    for (int i = 0; i + 1 < n; ++i) {
-      const Entry& entry = entries_[i];
-      switch (entry.kind) {
-        case Kind::kEmpty:
-        case Kind::kLabel:
-          if (lineCount > 0) close();
-          break;
-        case Kind::kText:
-          textLines.push_back(i);
-          if (++lineCount == kMaxStoryLines) close();
-          break;
-        case Kind::kEnd:
-          if (lineCount > 0) {
-            Report(LineOf(i), Severity::kWarning,
-                   "#end ends the game on the click that would show the passage above (from "
-                   "line " +
-                       std::to_string(LineOf(textLines.front())) +
-                       "), so its text is never seen: put an empty line before #end");
-          }
-          close();
-          break;
-        case Kind::kGoto:
-          close();
-          break;
-        case Kind::kCommand:
-          if (Runs(entry, story::Id::HeatyJump) && lineCount > 0) {
-            Report(LineOf(i), Severity::kWarning,
-                   "#heatyJump after text of its own passage (from line " +
-                       std::to_string(LineOf(textLines.front())) +
-                       "): the jump is decided as that passage appears, before the player "
-                       "could heat up while reading it; put an empty line before #heatyJump so "
-                       "that it runs on the click that leaves the passage");
-          }
-          if (Runs(entry, story::Id::Button)) CheckButtonCorners(i);
-          if (Runs(entry, story::Id::ImageSub)) CheckFringe(i);
-          if (PerPassage(entry.command->limit)) {
-            TakePlace(LineOf(i), *entry.command, platform::Cp932ToUtf8(entry.words.front()));
-          }
-          if (Runs(entry, story::Id::Font)) {
-            if (entry.words.size() >= 2 && IsInteger(entry.words[1])) {
-              fontSize = StrToInt(entry.words[1]);
-            }
-          } else if (Runs(entry, story::Id::Image) && entry.words.size() >= 2) {
-            const PictureInfo* info = Picture(entry.words[1]);
-            if (info != nullptr && info->marker) {
-              textOrigin_ = *info->marker;
-              originSet = true;
-            } else if (info != nullptr && info->loaded && !originSet) {
-              Report(LineOf(i), Severity::kWarning,
-                     Show("dat\\" + entry.words[1]) +
-                         " has no marker pixel (pure blue, 0,0,255) and no earlier picture "
-                         "placed the text: the story text starts at 0,0");
-            }
-          }
-          break;
-      }
-    }
-    close();
-  }
-
   // What was read of a picture the story names, or nullptr when it was not
   // found or not read.
   const PictureInfo* Picture(const std::string& name) const {
@@ -600,6 +524,85 @@ class Checker {
     if (!lookup.found) return nullptr;
     auto cached = pictures_.find(lookup.path);
     return cached == pictures_.end() ? nullptr : &cached->second;
+  }
+
+  // -----------------------------------------------------------------------------------------------
+  // 4d. Passages, along the story walk: buttons, corners, fringes, line widths
+  // -----------------------------------------------------------------------------------------------
+
+  // The passages in file order (jumps aside), along the story walk: buttons
+  // gathered for one passage, and the width of each story line at its
+  // passage's font size.
+  class PassageChecker : public storywalk::PassageVisitor {
+   public:
+    explicit PassageChecker(Checker& checker) : c_(checker) {}
+
+    void PassageEnds(const std::vector<int>& lines) override {
+      c_.MeasureLines(lines, fontSize_);
+      for (std::size_t l = 0; l < c_.used_.size(); ++l) {
+        if (PerPassage(static_cast<story::Limit>(l))) c_.used_[l] = 0;
+      }
+      fontSize_ = kDefaultFontSize;
+    }
+
+    void End(const storywalk::Step& step) override {
+      if (step.passage.empty()) return;
+      c_.Report(LineOf(step.index), Severity::kWarning,
+                "#end ends the game on the click that would show the passage above (from "
+                "line " +
+                    std::to_string(LineOf(step.passage.front())) +
+                    "), so its text is never seen: put an empty line before #end");
+    }
+
+    void Command(const storywalk::Step& step) override {
+      const Entry& entry = step.entry;
+      const int i = step.index;
+      if (Runs(entry, story::Id::HeatyJump) && !step.passage.empty()) {
+        c_.Report(LineOf(i), Severity::kWarning,
+                  "#heatyJump after text of its own passage (from line " +
+                      std::to_string(LineOf(step.passage.front())) +
+                      "): the jump is decided as that passage appears, before the player "
+                      "could heat up while reading it; put an empty line before #heatyJump so "
+                      "that it runs on the click that leaves the passage");
+      }
+      if (Runs(entry, story::Id::Button)) c_.CheckButtonCorners(i);
+      if (Runs(entry, story::Id::ImageSub)) c_.CheckFringe(i);
+      if (PerPassage(entry.command->limit)) {
+        c_.TakePlace(LineOf(i), *entry.command, platform::Cp932ToUtf8(entry.words.front()));
+      }
+      if (Runs(entry, story::Id::Font)) {
+        if (entry.words.size() >= 2 && IsInteger(entry.words[1])) {
+          fontSize_ = StrToInt(entry.words[1]);
+        }
+      } else if (Runs(entry, story::Id::Image) && entry.words.size() >= 2) {
+        PlaceText(i, entry.words[1]);
+      }
+    }
+
+   private:
+    // An #image moves the story text to its marker pixel.
+    void PlaceText(int index, const std::string& picture) {
+      const PictureInfo* info = c_.Picture(picture);
+      if (info != nullptr && info->marker) {
+        c_.textOrigin_ = *info->marker;
+        originSet_ = true;
+      } else if (info != nullptr && info->loaded && !originSet_) {
+        c_.Report(LineOf(index), Severity::kWarning,
+                  Show("dat\\" + picture) +
+                      " has no marker pixel (pure blue, 0,0,255) and no earlier picture "
+                      "placed the text: the story text starts at 0,0");
+      }
+    }
+
+    Checker& c_;
+    int fontSize_ = kDefaultFontSize;  // the passage's font size so far
+    bool originSet_ = false;           // a picture with a marker came before
+  };
+
+  void CheckPassages() {
+    textOrigin_ = {0, 0};
+    PassageChecker checker(*this);
+    storywalk::WalkPassages(entries_, checker);
   }
 
   // The corners the game keeps for itself: a box reaching into them is
@@ -695,22 +698,13 @@ class Checker {
     }
   }
 
-  // The index that JumpToLabel would move the cursor to, or `cursor` itself
-  // when the label is not found. `entries_` plus the repeated last entry form
-  // the page.
+  // -----------------------------------------------------------------------------------------------
+  // 4e. The game's own labels: the start, the clock, the sayings, duplicates
+  // -----------------------------------------------------------------------------------------------
+
+  // Where the interpreter's label search from `cursor` lands.
   int JumpFrom(int cursor, const std::string& label) const {
-    if (!IsLabel(label, 1)) return cursor;
-    const int count = static_cast<int>(entries_.size()) + 1;
-    auto at = [&](int i) -> const std::string& {
-      return entries_[std::min<std::size_t>(i, entries_.size() - 1)].text;
-    };
-    for (int i = cursor + 1; i < count; ++i) {
-      if (at(i) == label) return i;
-    }
-    for (int i = 0; i < cursor; ++i) {
-      if (at(i) == label) return i;
-    }
-    return cursor;
+    return storywalk::JumpFrom(entries_, cursor, label);
   }
 
   // Follows the interpreter through one batch delivered with the cursor at
@@ -739,18 +733,16 @@ class Checker {
           continue;
         }
         if (entry.kind == Kind::kEnd || (entry.command && entry.command->stopsClock)) break;
-        if (entry.kind == Kind::kGoto) {
-          if (entry.words.size() < 2) break;  // raises an error; reported elsewhere
-          cursor = JumpFrom(cursor, entry.words[1]);
-        } else if (entry.command && entry.command->jumps) {
-          ForEachArgument(*entry.command, entry.words,
-                          [&](const story::Param& param, std::size_t index) {
-                            if (param.kind != story::Arg::Label || index >= entry.words.size()) {
-                              return;
-                            }
-                            const int target = JumpFrom(cursor, entry.words[index]);
-                            if (target != cursor) ways.push_back({target, lineCount});
-                          });
+        if (entry.kind == Kind::kGoto && entry.words.size() < 2)
+          break;  // an error, reported elsewhere
+        for (const storywalk::Way& way : storywalk::WaysOf(entry)) {
+          if (way.by == storywalk::Way::By::kGoto) {
+            cursor = JumpFrom(cursor, way.target);
+          } else if (way.by == storywalk::Way::By::kBranch) {
+            // Each branch a way on; not taking any reads on here.
+            const int target = JumpFrom(cursor, way.target);
+            if (target != cursor) ways.push_back({target, lineCount});
+          }
         }
       }
     }
@@ -758,9 +750,9 @@ class Checker {
   }
 
   void CheckGameLabels() {
-    static const std::string kStart = "@start";
-    static const std::string kGameOver = "@gameover";
-    static const std::string kSayEnd = "@sayend";
+    static const std::string kStart(story::kStartLabel);
+    static const std::string kGameOver(story::kGameOverLabel);
+    static const std::string kSayEnd(story::kSayEndLabel);
     if (!HasLabel(kStart)) {
       Report(1, Severity::kError,
              MissingLabelMessage(kStart, ": the first click on the title jumps there"));
@@ -771,7 +763,7 @@ class Checker {
                  MissingLabelMessage(kSayEnd, ": the game jumps there when the sayings end"));
     }
     // The countdown starts with the game; a first passage that stops it (or
-    // ends the script) means time never runs out. The game jumps to "@start"
+    // ends the script) means time never runs out. The game jumps to the start label
     // with the cursor on the first line, which it never compares; without
     // the label the first passage starts at the top.
     const int startIndex = std::min(JumpFrom(0, kStart), static_cast<int>(entries_.size()));
@@ -791,8 +783,8 @@ class Checker {
     for (const int line : gameOver->second) {
       if (BatchMayKeepClock(line - 1)) {
         Report(line, Severity::kError,
-               "the passage after \"@gameover\" neither runs #stopTimer nor #finalize: the game "
-               "replays it on every tick");
+               "the passage after \"" + kGameOver +
+                   "\" neither runs #stopTimer nor #finalize: the game replays it on every tick");
       }
     }
   }
@@ -824,25 +816,58 @@ class Checker {
   std::optional<int> firstSaying_;
 };
 
-// Length of the UTF-8 character that starts at `pos`, or 1 when the bytes
-// there are no well-formed character.
-std::size_t Utf8Length(const std::string& text, std::size_t pos) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  std::size_t length = lead < 0x80                   ? 1
-                       : lead >= 0xF0 && lead < 0xF5 ? 4
-                       : lead >= 0xE0                ? 3
-                       : lead >= 0xC2                ? 2
-                                                     : 0;
-  if (length == 0 || pos + length > text.size()) return 1;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return 1;
-  }
-  return length;
-}
+}  // namespace
+
+// -------------------------------------------------------------------------------------------------
+// 5. Reading a story: the file's bytes to CP932 lines, scrambled or UTF-8
+// -------------------------------------------------------------------------------------------------
+
+namespace {
 
 std::string ReadBytes(const fs::path& path) {
   return cli::ReadFile(path);
 }
+
+}  // namespace
+
+std::vector<std::string> ReadStoryLines(const fs::path& path, bool plain,
+                                        std::vector<Diagnostic>& diagnostics) {
+  std::vector<std::string> lines = ReadLines(ReadBytes(path));
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const int line = static_cast<int>(i) + 1;
+    if (!plain) {
+      lines[i] = ScrambleLine(lines[i]);
+      const std::string& text = lines[i];
+      for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+        const std::string piece = text.substr(pos, CharLength(text, pos));
+        if (platform::Cp932ToUtf8(piece).find("\xEF\xBF\xBD") != std::string::npos) {
+          diagnostics.push_back({line, Severity::kError,
+                                 "bytes that are not CP932 at byte " + std::to_string(pos + 1) +
+                                     ": " + QuoteForMessage(piece)});
+          break;
+        }
+      }
+      continue;
+    }
+    // The author's text, read the one way author mode packs it.
+    storytext::Cp932Line converted = storytext::LineToCp932(lines[i]);
+    if (!converted.firstBad.empty()) {
+      const std::string& piece = converted.firstBad;
+      const bool wellFormed = piece.size() > 1 || static_cast<unsigned char>(piece[0]) < 0x80;
+      diagnostics.push_back({line, Severity::kError,
+                             wellFormed ? "\"" + piece + "\" has no CP932 form"
+                                        : "bytes that are not UTF-8: " + QuoteForMessage(piece)});
+    }
+    lines[i] = std::move(converted.text);
+  }
+  return lines;
+}
+
+// -------------------------------------------------------------------------------------------------
+// 6. Running the check: data folder, base files, the summary, RunLint
+// -------------------------------------------------------------------------------------------------
+
+namespace {
 
 const char* SeverityWord(Severity severity) {
   switch (severity) {
@@ -875,13 +900,11 @@ fs::path DataFolderOf(const fs::path& story, bool plain,
 void CountStory(const std::vector<std::string>& lines, Result& result) {
   std::set<std::string> labels;
   std::set<std::string> pictures;
-  for (const std::string& line : lines) {
-    TWordList words;
-    const TEntryKind kind = ClassifyEntry(StoredEntry(line), words);
-    if (kind == TEntryKind::Label) labels.insert(words.front());
-    if (kind != TEntryKind::Other) continue;
-    const story::Command* command = story::Find(words.front());
-    if (command != nullptr && command->picture && words.size() >= 2) pictures.insert(words[1]);
+  for (const Entry& entry : storywalk::MakeEntries(lines)) {
+    if (entry.kind == Kind::kLabel) labels.insert(entry.words.front());
+    if (entry.kind == Kind::kCommand && entry.command->picture && entry.words.size() >= 2) {
+      pictures.insert(entry.words[1]);
+    }
   }
   result.lines = static_cast<int>(lines.size());
   result.labels = static_cast<int>(labels.size());
@@ -893,54 +916,6 @@ std::string Counted(int n, const std::string& one) {
 }
 
 }  // namespace
-
-std::vector<std::string> ReadStoryLines(const fs::path& path, bool plain,
-                                        std::vector<Diagnostic>& diagnostics) {
-  std::vector<std::string> lines = ReadLines(ReadBytes(path));
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const int line = static_cast<int>(i) + 1;
-    if (!plain) {
-      lines[i] = ScrambleLine(lines[i]);
-      const std::string& text = lines[i];
-      for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
-        const std::string piece = text.substr(pos, CharLength(text, pos));
-        if (platform::Cp932ToUtf8(piece).find("\xEF\xBF\xBD") != std::string::npos) {
-          diagnostics.push_back({line, Severity::kError,
-                                 "bytes that are not CP932 at byte " + std::to_string(pos + 1) +
-                                     ": " + QuoteForMessage(piece)});
-          break;
-        }
-      }
-      continue;
-    }
-    std::string rest = lines[i];
-    std::string converted;
-    bool reported = false;
-    while (true) {
-      std::string out;
-      std::size_t bad = 0;
-      if (platform::Utf8ToCp932(rest, out, bad)) {
-        converted += out;
-        break;
-      }
-      std::string good;
-      platform::Utf8ToCp932(rest.substr(0, bad), good, bad);
-      converted += good;
-      const std::size_t length = Utf8Length(rest, bad);
-      if (!reported) {
-        const std::string piece = rest.substr(bad, length);
-        const bool wellFormed = length > 1 || static_cast<unsigned char>(piece[0]) < 0x80;
-        diagnostics.push_back({line, Severity::kError,
-                               wellFormed ? "\"" + piece + "\" has no CP932 form"
-                                          : "bytes that are not UTF-8: " + QuoteForMessage(piece)});
-        reported = true;
-      }
-      rest.erase(0, bad + length);
-    }
-    lines[i] = std::move(converted);
-  }
-  return lines;
-}
 
 std::vector<Diagnostic> CheckStory(const std::vector<std::string>& lines, const fs::path& datFolder,
                                    const Options& options) {
@@ -965,10 +940,11 @@ namespace {
 // A story that reads as plain text was most likely given without --plain.
 void AddPlainHint(const fs::path& path, std::vector<Diagnostic>& diagnostics) {
   for (const std::string& line : ReadLines(ReadBytes(path))) {
-    if (NormaliseWords(line).front() == "@start") {
-      diagnostics.push_back({1, Severity::kInfo,
-                             "the file holds \"@start\" unscrambled: it looks like plain "
-                             "text; check it with --plain"});
+    if (NormaliseWords(line).front() == story::kStartLabel) {
+      diagnostics.push_back(
+          {1, Severity::kInfo,
+           "the file holds \"" + std::string(story::kStartLabel) +
+               "\" unscrambled: it looks like plain text; check it with --plain"});
       return;
     }
   }

@@ -27,9 +27,11 @@ struct Options {
 };
 
 // The story's lines as CP932 bytes, read from a scrambled story file or, when
-// `plain`, from plain UTF-8 text. Problems with the bytes themselves (not
-// CP932, not UTF-8, no CP932 form) are added to `diagnostics`. Throws
-// cli::PathError when the file cannot be read.
+// `plain`, from the author's UTF-8 text as author mode packs it
+// (storytext::LineToCp932). Problems with the bytes themselves (not CP932,
+// not UTF-8, no CP932 form) are added to `diagnostics`. Throws
+// cli::PathError when the file cannot be read. "graph --plain" reads
+// through it too.
 std::vector<std::string> ReadStoryLines(const std::filesystem::path& path, bool plain,
                                         std::vector<Diagnostic>& diagnostics);
 

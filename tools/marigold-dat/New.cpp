@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "app/CommandLine.h"
-#include "tools/mkdata/Starter.h"
+#include "tools/gamedata/Starter.h"
 
 namespace mgdat {
 

@@ -50,28 +50,33 @@ int Unpack(const cli::Command&, const cli::Parsed& parsed) {
   return Convert(parsed, false);
 }
 
+// The buttons --choose picks, "B1,B2,...", each counted from 1.
+std::vector<int> Picks(const cli::Command& command, const std::string& list) {
+  std::vector<int> picks;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    if (comma == std::string::npos) comma = list.size();
+    const long long pick =
+        cli::Count(command, "--choose", list.substr(start, comma - start), story::kMaxButtons);
+    if (pick < 1) throw cli::UsageError("--choose: buttons count from 1", command.usage);
+    picks.push_back(static_cast<int>(pick));
+    start = comma + 1;
+  }
+  return picks;
+}
+
 int TraceCommand(const cli::Command& command, const cli::Parsed& parsed) {
   mgdat::TraceOptions options;
   options.plain = parsed.Has("--plain");
   if (auto max = parsed.Value("--max")) options.maxDeliveries = cli::Count(command, "--max", *max);
   const std::string& file = parsed.operands[0];
-  const std::string label = parsed.Value("--label").value_or("@start");
+  const std::string label = parsed.Value("--label").value_or(std::string(story::kStartLabel));
   options.labelMustExist = parsed.Value("--label").has_value();
   if (auto heat = parsed.Value("--heat")) {
     options.heat = static_cast<std::int32_t>(cli::Count(command, "--heat", *heat, 2147483647LL));
   }
-  if (auto choose = parsed.Value("--choose")) {
-    std::size_t start = 0;
-    while (start <= choose->size()) {
-      std::size_t comma = choose->find(',', start);
-      if (comma == std::string::npos) comma = choose->size();
-      const long long pick =
-          cli::Count(command, "--choose", choose->substr(start, comma - start), story::kMaxButtons);
-      if (pick < 1) throw cli::UsageError("--choose: buttons count from 1", command.usage);
-      options.choices.push_back(static_cast<int>(pick));
-      start = comma + 1;
-    }
-  }
+  if (auto choose = parsed.Value("--choose")) options.choices = Picks(command, *choose);
   cli::RequireFile(platform::NativePath(file));
 
   // The story is named to the engine as the game names files: in CP932.
@@ -121,6 +126,8 @@ int GraphCommand(const cli::Command&, const cli::Parsed& parsed) {
 }
 
 const std::vector<Subcommand>& Subcommands() {
+  // The labels the game jumps to by itself, as the help texts name them.
+  const std::string start(story::kStartLabel);
   static const std::vector<Subcommand> list = {
       {{"marigold-dat pack",
         "usage: marigold-dat pack IN OUT\n",
@@ -145,14 +152,15 @@ const std::vector<Subcommand>& Subcommands() {
         "usage: marigold-dat trace FILE [--plain] [--label L] [--max N] [--heat N]\n"
         "                          [--choose B1,B2,...]\n",
         "Follows a story as the game would: loads FILE as the game loads its story\n"
-        "(scrambled unless --plain), jumps to L (default @start) and prints one JSON\n"
-        "object per delivery (its commands, its lines, the buttons it shows) until the\n"
-        "script ends or N deliveries (default 1000) were made. A label the story does\n"
-        "not hold is an error.\n"
-        "  --heat N     every #heatyJump chooses as the game would with heat N (default 0)\n"
-        "  --choose B1,B2,...  at each choice in turn, click button Bk (1-based, in the\n"
-        "               order listed); at a choice with no pick left the game waits, and\n"
-        "               the trace ends with {\"stopped\":\"choice\"}\n",
+        "(scrambled, or the author's UTF-8 text with --plain), jumps to L (default\n" +
+            start +
+            ") and prints one JSON object per delivery (its commands, its lines, the\n"
+            "buttons it shows) until the script ends or N deliveries (default 1000) were\n"
+            "made. A label the story does not hold is an error.\n"
+            "  --heat N     every #heatyJump chooses as the game would with heat N (default 0)\n"
+            "  --choose B1,B2,...  at each choice in turn, click button Bk (1-based, in the\n"
+            "               order listed); at a choice with no pick left the game waits, and\n"
+            "               the trace ends with {\"stopped\":\"choice\"}\n",
         {"--plain"},
         {"--label", "--max", "--heat", "--choose"},
         1,
@@ -187,10 +195,12 @@ const std::vector<Subcommand>& Subcommands() {
         "usage: marigold-dat graph STORY [--plain] [--svg OUT]\n",
         "Prints the story as a Graphviz graph: a node per label, an edge for each #goto,\n"
         "each button (its caption), each #heatyJump branch (its threshold), reading on\n"
-        "into the next label (dashed) and the game's own jumps (dotted: the title to\n"
-        "@start, the clock to @gameover, the end of the sayings to @sayend). STORY is a\n"
-        "scrambled .dat, or UTF-8 text with --plain. --svg OUT renders it with\n"
-        "Graphviz's dot (Debian package graphviz) into OUT instead.\n",
+        "into the next label (dashed) and the game's own jumps (dotted: the title to\n" +
+            start + ", the clock to " + std::string(story::kGameOverLabel) +
+            ", the end of the sayings to " + std::string(story::kSayEndLabel) +
+            "). STORY is a\n"
+            "scrambled .dat, or UTF-8 text with --plain. --svg OUT renders it with\n"
+            "Graphviz's dot (Debian package graphviz) into OUT instead.\n",
         {"--plain"},
         {"--svg"},
         1,

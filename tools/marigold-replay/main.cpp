@@ -25,7 +25,7 @@
 #include "platform/TextRaster.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tools/imagewrite/ImageWrite.h"
-#include "tools/marigold-dat/DatFile.h"
+#include "tools/story/Json.h"
 
 namespace {
 
@@ -80,12 +80,10 @@ cli::Command ReplayCommand() {
           0};
 }
 
-std::string Json(const std::string& utf8) {
-  return mgdat::JsonString(utf8);
-}
+using storyjson::Cp932;
 
-std::string JsonCp932(const std::string& cp932) {
-  return Json(platform::Cp932ToUtf8(cp932));
+std::string Json(const std::string& utf8) {
+  return storyjson::String(utf8);
 }
 
 // Resident memory of this process in KiB (VmRSS), -1 when unknown.
@@ -165,156 +163,226 @@ void PrepareFrames(const std::string& folder) {
 #endif
 }
 
-int Replay(const cli::Parsed& parsed) {
+// What the command line asks of one run.
+struct ReplayOptions {
+  std::string data;               // the game folder, holding dat/
+  std::vector<Scheduled> events;  // the scripted input
+  std::string frames;             // absolute folder the frames go to; "" for none
+  std::set<std::int64_t> at;      // the ticks whose frames are written
+  std::uint32_t seed = 1;         // the game's random seed
+  std::int64_t ticks = 100;       // game ticks to run
+  bool reportMemory = false;      // resident memory at the start and the end, on stderr
+};
+
+// The command line read and checked, the input file read and the frames
+// folder made; throws cli::UsageError or cli::PathError.
+ReplayOptions ReadOptions(const cli::Parsed& parsed) {
   const cli::Command command = ReplayCommand();
-  const std::optional<std::string> dataOption = parsed.Value("--data");
-  if (!dataOption) throw cli::UsageError("missing --data DIR", command.usage);
-  const std::string data = *dataOption;
+  const std::optional<std::string> data = parsed.Value("--data");
+  if (!data) throw cli::UsageError("missing --data DIR", command.usage);
+  ReplayOptions options;
+  options.data = *data;
   const std::string input = parsed.Value("--input").value_or("");
-  std::string frames = parsed.Value("--frames").value_or("");
-  const std::uint32_t seed = static_cast<std::uint32_t>(
+  options.frames = parsed.Value("--frames").value_or("");
+  options.seed = static_cast<std::uint32_t>(
       cli::Count(command, "--seed", parsed.Value("--seed").value_or("1"), 0xFFFFFFFFLL));
-  const std::int64_t ticks =
-      cli::Count(command, "--ticks", parsed.Value("--ticks").value_or("100"), 10000000);
-  const bool reportMemory = parsed.Has("--report-memory");
-  std::set<std::int64_t> at;
+  options.ticks = cli::Count(command, "--ticks", parsed.Value("--ticks").value_or("100"), 10000000);
+  options.reportMemory = parsed.Has("--report-memory");
   if (auto list = parsed.Value("--at")) {
     std::stringstream items(*list);
     std::string item;
-    while (std::getline(items, item, ',')) at.insert(cli::Count(command, "--at", item));
-    if (at.empty()) throw cli::UsageError("bad value '' for --at", command.usage);
+    while (std::getline(items, item, ',')) options.at.insert(cli::Count(command, "--at", item));
+    if (options.at.empty()) throw cli::UsageError("bad value '' for --at", command.usage);
   }
-  if (!at.empty() && frames.empty()) throw cli::UsageError("--at needs --frames", command.usage);
-  if (at.empty() && !frames.empty()) throw cli::UsageError("--frames needs --at", command.usage);
-
-  cli::RequireFolder(platform::NativePath(data));
-  std::vector<Scheduled> events;
-  if (!input.empty()) events = ReadInput(input);
-  if (!frames.empty()) {
-    frames = platform::Utf8Path(std::filesystem::absolute(platform::NativePath(frames)));
-    PrepareFrames(frames);
+  if (!options.at.empty() && options.frames.empty()) {
+    throw cli::UsageError("--at needs --frames", command.usage);
+  }
+  if (options.at.empty() && !options.frames.empty()) {
+    throw cli::UsageError("--frames needs --at", command.usage);
   }
 
-  platform::HeadlessPlatform machine;
-  machine.SetDataFolder(data);
-  const std::int64_t start = machine.Now();
-  auto tickNow = [&] { return (machine.Now() - start) / kTickMs; };
+  cli::RequireFolder(platform::NativePath(options.data));
+  if (!input.empty()) options.events = ReadInput(input);
+  if (!options.frames.empty()) {
+    options.frames =
+        platform::Utf8Path(std::filesystem::absolute(platform::NativePath(options.frames)));
+    PrepareFrames(options.frames);
+  }
+  return options;
+}
 
-  std::string musicFile;
-  std::set<std::int64_t> written;
-  std::string writeError;
-  machine.KeepRecords(false);  // streamed as they happen; a long run stays flat
-  machine.onRecord = [&](const platform::HeadlessPlatform::Record& r) {
-    using Kind = platform::HeadlessPlatform::Record::Kind;
-    const std::string head = "{\"tick\":" + std::to_string(tickNow()) + ",";
+// One run of the game on the headless machine, printing what it does as it
+// happens.
+class ReplayRun {
+ public:
+  explicit ReplayRun(const ReplayOptions& options) : options_(options) {
+    machine_.SetDataFolder(options.data);
+    start_ = machine_.Now();
+    machine_.KeepRecords(false);  // streamed as they happen; a long run stays flat
+    machine_.onRecord = [this](const Record& record) { Print(record); };
+  }
+
+  // Runs the game to its end; its exit status. Throws when a frame could
+  // not be written.
+  int Run() {
+    ScheduleInput();
+    const int status = RunMarigold(machine_, options_.seed, Hooks());
+    std::cout.flush();
+    if (!writeError_.empty()) throw std::runtime_error(writeError_);
+    WarnOfMissedFrames();
+    return status;
+  }
+
+ private:
+  using Record = platform::HeadlessPlatform::Record;
+
+  // The game tick the virtual clock stands in.
+  std::int64_t TickNow() { return (machine_.Now() - start_) / kTickMs; }
+
+  // The start of every output line.
+  std::string Head() { return "{\"tick\":" + std::to_string(TickNow()) + ","; }
+
+  // The input at its ticks, and after the input of the last tick the quit:
+  // that pass still runs its tick, then the loop and the application end.
+  void ScheduleInput() {
+    for (const Scheduled& s : options_.events) {
+      if (s.tick > options_.ticks) continue;
+      machine_.Schedule(start_ + s.tick * kTickMs, s.event);
+    }
+    platform::Event quit;
+    quit.kind = platform::Event::Kind::Quit;
+    machine_.Schedule(start_ + options_.ticks * kTickMs, quit);
+  }
+
+  // One thing the machine was asked to do, as its output line.
+  void Print(const Record& r) {
     switch (r.kind) {
-      case Kind::Present: {
-        const std::int64_t t = tickNow();
-        if (!at.count(t)) return;
-        const std::string path = frames + "/frame-" + std::to_string(t) + ".png";
-        try {
-          imagewrite::WritePng(path, machine.LastFrame().data(), machine.LastFrameWidth(),
-                               machine.LastFrameHeight(), machine.LastFrameWidth() * 3);
-          written.insert(t);
-        } catch (const std::exception& e) {
-          // Not the game's error: reported once the run is over.
-          if (writeError.empty()) writeError = e.what();
-        }
+      case Record::Kind::Present:
+        WriteFrame();
         return;
-      }
-      case Kind::Beep:
-        std::cout << head << "\"beep\":true}\n";
+      case Record::Kind::Beep:
+        std::cout << Head() << "\"beep\":true}\n";
         return;
-      case Kind::ErrorBox:
-        std::cout << head << "\"error_box\":{\"title\":" << Json(r.title)
+      case Record::Kind::ErrorBox:
+        std::cout << Head() << "\"error_box\":{\"title\":" << Json(r.title)
                   << ",\"text\":" << Json(r.text);
         if (!r.where.empty()) std::cout << ",\"where\":" << Json(r.where);
         std::cout << "}}\n";
         return;
-      case Kind::Music:
-        if (r.call.what == "LoadFile") {
-          musicFile = r.call.file;
-        } else if (r.call.what == "Play") {
-          std::cout << head << "\"music\":\"play\",\"file\":" << JsonCp932(musicFile)
-                    << ",\"loop\":" << (r.call.a == 7 ? 1 : 0) << "}\n";
-        } else if (r.call.what == "Stop") {
-          std::cout << head << "\"music\":\"stop\"}\n";
-        } else if (r.call.what == "SetDevice") {
-          std::cout << head << "\"music\":\"device\",\"device\":" << r.call.a << "}\n";
-        } else if (r.call.what == "Free") {
-          std::cout << head << "\"music\":\"free\"}\n";
-        }
+      case Record::Kind::Music:
+        PrintMusic(r.call);
         return;
-      case Kind::Sound:
+      case Record::Kind::Sound:
         if (r.call.what == "PlaySound") {
-          std::cout << head << "\"sound\":\"play\",\"file\":" << JsonCp932(r.call.file)
+          std::cout << Head() << "\"sound\":\"play\",\"file\":" << Cp932(r.call.file)
                     << ",\"loop\":" << r.call.a << "}\n";
         } else {
-          std::cout << head << "\"sound\":\"stop\"}\n";
+          std::cout << Head() << "\"sound\":\"stop\"}\n";
         }
         return;
     }
-  };
-
-  for (const Scheduled& s : events) {
-    if (s.tick > ticks) continue;
-    machine.Schedule(start + s.tick * kTickMs, s.event);
   }
-  // After the input of the last tick, the quit: that pass still runs its
-  // tick, then the loop and the application end.
-  platform::Event quit;
-  quit.kind = platform::Event::Kind::Quit;
-  machine.Schedule(start + ticks * kTickMs, quit);
 
-  auto memory = [&] {
-    if (reportMemory) {
-      std::cerr << "{\"tick\":" << tickNow() << ",\"rss_kb\":" << ResidentKb() << "}\n";
+  void PrintMusic(const platform::AudioCall& call) {
+    if (call.what == "LoadFile") {
+      musicFile_ = call.file;
+    } else if (call.what == "Play") {
+      std::cout << Head() << "\"music\":\"play\",\"file\":" << Cp932(musicFile_)
+                << ",\"loop\":" << (call.a == 7 ? 1 : 0) << "}\n";
+    } else if (call.what == "Stop") {
+      std::cout << Head() << "\"music\":\"stop\"}\n";
+    } else if (call.what == "SetDevice") {
+      std::cout << Head() << "\"music\":\"device\",\"device\":" << call.a << "}\n";
+    } else if (call.what == "Free") {
+      std::cout << Head() << "\"music\":\"free\"}\n";
     }
-  };
-  TRunHooks hooks;
-  hooks.Started = [&] {
-    memory();
-    if (!Game.StoryScript) return;
+  }
+
+  // The frame just presented, when its tick is asked for.
+  void WriteFrame() {
+    const std::int64_t t = TickNow();
+    if (!options_.at.count(t)) return;
+    const std::string path = options_.frames + "/frame-" + std::to_string(t) + ".png";
+    try {
+      imagewrite::WritePng(path, machine_.LastFrame().data(), machine_.LastFrameWidth(),
+                           machine_.LastFrameHeight(), machine_.LastFrameWidth() * 3);
+      written_.insert(t);
+    } catch (const std::exception& e) {
+      // Not the game's error: reported once the run is over.
+      if (writeError_.empty()) writeError_ = e.what();
+    }
+  }
+
+  void ReportMemory() {
+    if (options_.reportMemory) {
+      std::cerr << "{\"tick\":" << TickNow() << ",\"rss_kb\":" << ResidentKb() << "}\n";
+    }
+  }
+
+  // Each passage the story hands to the game, printed before the game takes it.
+  void PrintPassages() {
     auto deliver = Game.StoryScript->BatchHandler;
-    Game.StoryScript->BatchHandler = [&, deliver](const TWordList& lines) {
-      std::cout << "{\"tick\":" << tickNow() << ",\"passage\":[";
+    Game.StoryScript->BatchHandler = [this, deliver](const TWordList& lines) {
+      std::cout << "{\"tick\":" << TickNow() << ",\"passage\":[";
       for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::cout << (i ? "," : "") << JsonCp932(lines[i]);
+        std::cout << (i ? "," : "") << Cp932(lines[i]);
       }
       std::cout << "]}\n";
       if (deliver) deliver(lines);
     };
-  };
-  hooks.Finished = [&] {
+  }
+
+  // Why the run ended: the script, a scripted close, or the ticks.
+  std::string EndReason() {
+    if (Game.StoryScript && Game.StoryScript->Ended) return "script";
     std::string reason = "ticks";
-    if (Game.StoryScript && Game.StoryScript->Ended) {
-      reason = "script";
-    } else {
-      for (const Scheduled& s : events) {
-        if (s.event.kind == platform::Event::Kind::Close && s.tick <= tickNow()) reason = "close";
-      }
+    for (const Scheduled& s : options_.events) {
+      if (s.event.kind == platform::Event::Kind::Close && s.tick <= TickNow()) reason = "close";
     }
-    std::cout << "{\"tick\":" << tickNow() << ",\"end\":\"" << reason << "\"}\n";
-    memory();
-    // The shutdown's own calls are not part of the run.
-    machine.onRecord = nullptr;
-  };
-  hooks.Failed = [&] {
-    machine.onRecord = nullptr;
-    std::cout << "{\"tick\":" << tickNow() << ",\"end\":\"startup-error\"}\n";
-  };
-  const int status = RunMarigold(machine, seed, hooks);
-  std::cout.flush();
-  if (!writeError.empty()) throw std::runtime_error(writeError);
-  std::string missed;
-  for (const std::int64_t t : at) {
-    if (!written.count(t)) missed += (missed.empty() ? "" : ",") + std::to_string(t);
+    return reason;
   }
-  if (!missed.empty()) {
-    std::cerr << "marigold-replay: warning: no frame written for tick " << missed
-              << ": the run ended at tick " << tickNow() << "\n";
+
+  TRunHooks Hooks() {
+    TRunHooks hooks;
+    hooks.Started = [this] {
+      ReportMemory();
+      if (Game.StoryScript) PrintPassages();
+    };
+    hooks.Finished = [this] {
+      std::cout << "{\"tick\":" << TickNow() << ",\"end\":\"" << EndReason() << "\"}\n";
+      ReportMemory();
+      // The shutdown's own calls are not part of the run.
+      machine_.onRecord = nullptr;
+    };
+    hooks.Failed = [this] {
+      machine_.onRecord = nullptr;
+      std::cout << "{\"tick\":" << TickNow() << ",\"end\":\"startup-error\"}\n";
+    };
+    return hooks;
   }
-  return status;
+
+  void WarnOfMissedFrames() {
+    std::string missed;
+    for (const std::int64_t t : options_.at) {
+      if (!written_.count(t)) missed += (missed.empty() ? "" : ",") + std::to_string(t);
+    }
+    if (!missed.empty()) {
+      std::cerr << "marigold-replay: warning: no frame written for tick " << missed
+                << ": the run ended at tick " << TickNow() << "\n";
+    }
+  }
+
+  const ReplayOptions& options_;
+  platform::HeadlessPlatform machine_;
+  std::int64_t start_ = 0;          // the virtual clock when the run begins
+  std::string musicFile_;           // the music file loaded last (CP932)
+  std::set<std::int64_t> written_;  // ticks whose frames were written
+  std::string writeError_;          // the first frame that could not be written
+};
+
+int Replay(const cli::Parsed& parsed) {
+  const ReplayOptions options = ReadOptions(parsed);
+  return ReplayRun(options).Run();
 }
 
 }  // namespace

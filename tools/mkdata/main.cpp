@@ -6,7 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "platform/TextRaster.h"
-#include "tools/mkdata/MakeData.h"
+#include "tools/gamedata/MakeData.h"
 
 int main(int argc, char** argv) {
   // The same font file on every system, so the same data come out.

@@ -5,6 +5,7 @@
 
 #include "app/StoryText.h"
 #include "tools/marigold-dat/DatFile.h"
+#include "tools/story/Json.h"
 
 namespace {
 
@@ -12,8 +13,8 @@ const std::string kExample =
     "@start\n#midi theme.mid\nFirst line\nSecond line\n\nThird line\n#end\n\n";
 
 TEST(JsonString, EscapesQuotesBackslashesAndControls) {
-  EXPECT_EQ(mgdat::JsonString("a\"b\\c\td\x01"), "\"a\\\"b\\\\c\\td\\u0001\"");
-  EXPECT_EQ(mgdat::JsonString("焔"), "\"焔\"");
+  EXPECT_EQ(storyjson::String("a\"b\\c\td\x01"), "\"a\\\"b\\\\c\\td\\u0001\"");
+  EXPECT_EQ(storyjson::String("焔"), "\"焔\"");
 }
 
 mgdat::FileReader Serve(const std::string& name, const std::string& bytes) {

@@ -92,6 +92,25 @@ TEST_F(StarterTest, NewGameLintsCleanAndPlaysToAnEnding) {
   EXPECT_NE(play.out.find("結末"), std::string::npos) << play.out;
 }
 
+// The author's UTF-8 text with --plain reads as its packed story does.
+TEST_F(StarterTest, PlainTextTracesAndGraphsAsThePackedStory) {
+  ASSERT_EQ(Tool("new " + Quoted(game_)).status, 0);
+  const std::string text = Quoted(game_ / "story.txt");
+  const std::string packed = Quoted(game_ / "dat/story.dat");
+  struct Case {
+    std::string command;  // the subcommand and its options before the story
+    std::string after;    // options after it
+    const char* shown;    // starter text it shows
+  };
+  for (const Case& c : {Case{"trace", " --choose 1,1", "ここは、あなたの物語の入り口です。"},
+                        Case{"graph", "", "灯籠の方へ"}}) {
+    const Ran plain = Tool(c.command + " --plain " + text + c.after);
+    EXPECT_EQ(plain.status, 0) << plain.out;
+    EXPECT_NE(plain.out.find(c.shown), std::string::npos) << plain.out;
+    EXPECT_EQ(plain.out, Tool(c.command + " " + packed + c.after).out) << c.command;
+  }
+}
+
 TEST_F(StarterTest, NeverOverwritesAGame) {
   ASSERT_EQ(Tool("new " + Quoted(game_)).status, 0);
   std::ofstream(game_ / "story.txt", std::ios::trunc) << "mine\n";

@@ -1,4 +1,4 @@
-#include "app/GaleForm.h"
+#include "engine/GaleForm.h"
 
 #include <algorithm>
 

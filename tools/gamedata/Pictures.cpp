@@ -1,10 +1,11 @@
-#include "tools/mkdata/Pictures.h"
+#include "tools/gamedata/Pictures.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "tools/mkdata/Rng.h"
+#include "game/BaseFiles.h"
+#include "tools/gamedata/Rng.h"
 
 namespace mkdata {
 
@@ -445,8 +446,14 @@ PictureFile Background(const char* name, Picture picture, Rgb neighbour) {
 std::vector<PictureFile> PaintPictures(const std::set<std::string>& only) {
   std::vector<PictureFile> out;
   // Each picture is painted only when it is wanted: painting is the slow part.
-  auto wanted = [&](const char* name) { return only.empty() || only.count(name) != 0; };
-  if (wanted("title.bmp")) out.push_back({"title.bmp", PictureFormat::Bmp, Title(), {}, false});
+  auto wanted = [&](std::string_view name) {
+    return only.empty() || only.count(std::string(name)) != 0;
+  };
+  using basefiles::kSandClock;
+  using basefiles::kTitlePicture;
+  if (wanted(kTitlePicture)) {
+    out.push_back({std::string(kTitlePicture), PictureFormat::Bmp, Title(), {}, false});
+  }
   if (wanted("garden_dusk.bmp"))
     out.push_back(Background("garden_dusk.bmp", GardenDusk(), {255, 255, 255}));
   if (wanted("night_garden.bmp"))
@@ -460,8 +467,8 @@ std::vector<PictureFile> PaintPictures(const std::set<std::string>& only) {
   if (wanted("flame.bmp"))
     out.push_back({"flame.bmp", PictureFormat::Bmp, FlameOverlay(), {}, true});
   if (wanted("figure.bmp")) out.push_back({"figure.bmp", PictureFormat::Bmp, Figure(), {}, true});
-  if (wanted("sandclock.bmp")) {
-    out.push_back({"sandclock.bmp", PictureFormat::Bmp, SandClock(), {}, true});
+  if (wanted(kSandClock)) {
+    out.push_back({std::string(kSandClock), PictureFormat::Bmp, SandClock(), {}, true});
   }
   return out;
 }

@@ -13,7 +13,7 @@
 #include "platform/Files.h"
 #include "platform/TextRaster.h"
 #include "script/GaleScript.h"
-#include "tools/mkdata/MakeData.h"
+#include "tools/gamedata/MakeData.h"
 
 namespace fs = std::filesystem;
 

@@ -14,9 +14,9 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "script/MyCrypt.h"
 #include "tests/support/ScratchFolder.h"
-#include "tools/mkdata/MakeData.h"
-#include "tools/mkdata/Music.h"
-#include "tools/mkdata/Pictures.h"
+#include "tools/gamedata/MakeData.h"
+#include "tools/gamedata/Music.h"
+#include "tools/gamedata/Pictures.h"
 
 namespace fs = std::filesystem;
 

@@ -1,11 +1,11 @@
-#include "tools/mkdata/Starter.h"
+#include "tools/gamedata/Starter.h"
 
 #include <filesystem>
 #include <fstream>
 #include <utility>
 
 #include "game/BaseFiles.h"
-#include "tools/mkdata/MakeData.h"
+#include "tools/gamedata/MakeData.h"
 
 namespace mkdata {
 

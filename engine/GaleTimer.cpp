@@ -1,9 +1,9 @@
-#include "app/GaleTimer.h"
+#include "engine/GaleTimer.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "app/GaleForm.h"
+#include "engine/GaleForm.h"
 
 std::vector<TGaleThread> Tasks;
 bool TimerCreated = false;

@@ -1,4 +1,5 @@
-// A script host serving in-memory files, counting beeps and terminate requests.
+// A script host serving in-memory files, counting beeps and terminate requests:
+// a double the tests and the fuzz targets share.
 #pragma once
 
 #include <map>

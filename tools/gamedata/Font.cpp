@@ -2,8 +2,8 @@
 
 #include "gfx/GaleBmp.h"
 #include "platform/TextRaster.h"
+#include "tools/gamedata/MakeData.h"
 #include "tools/imagewrite/ImageWrite.h"
-#include "tools/mkdata/MakeData.h"
 
 namespace mkdata {
 

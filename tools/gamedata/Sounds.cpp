@@ -1,10 +1,11 @@
-#include "tools/mkdata/Sounds.h"
+#include "tools/gamedata/Sounds.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "tools/mkdata/Rng.h"
+#include "game/BaseFiles.h"
+#include "tools/gamedata/Rng.h"
 
 namespace mkdata {
 namespace {
@@ -200,8 +201,8 @@ std::vector<std::uint8_t> EncodeWav(const std::vector<std::int16_t>& samples, in
 
 std::vector<SoundFile> SynthesiseSounds() {
   return {
-      {"ash.wav", EncodeWav(ToPcm(Ash(), 0.6), kSampleRate), false},
-      {"dun.wav", EncodeWav(ToPcm(Dun(), 0.8), kSampleRate), false},
+      {std::string(basefiles::kHeatTaken), EncodeWav(ToPcm(Ash(), 0.6), kSampleRate), false},
+      {std::string(basefiles::kHeatRefused), EncodeWav(ToPcm(Dun(), 0.8), kSampleRate), false},
       {"fire.wav", EncodeWav(ToPcm(Fire(), 0.7), kSampleRate), true},
       {"bell.wav", EncodeWav(ToPcm(Bell(), 0.7), kSampleRate), false},
   };

@@ -1,9 +1,10 @@
-#include "tools/mkdata/Music.h"
+#include "tools/gamedata/Music.h"
 
 #include <algorithm>
 #include <sstream>
 
-#include "tools/mkdata/MidiWriter.h"
+#include "game/BaseFiles.h"
+#include "tools/gamedata/MidiWriter.h"
 
 namespace mkdata {
 namespace {
@@ -104,7 +105,7 @@ MusicPiece FlareMorning() {
     }
     WriteLine(flute, 1, tick, kEighth, melody[bar], 92);
   });
-  return piece.Finish("flaremorning.mid");
+  return piece.Finish(std::string(basefiles::kTitleMusic));
 }
 
 MusicPiece Garden() {

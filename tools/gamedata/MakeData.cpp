@@ -1,4 +1,4 @@
-#include "tools/mkdata/MakeData.h"
+#include "tools/gamedata/MakeData.h"
 
 #include <filesystem>
 #include <set>
@@ -8,10 +8,10 @@
 #include "app/CommandLine.h"
 #include "app/StoryText.h"
 #include "game/BaseFiles.h"
+#include "tools/gamedata/Music.h"
+#include "tools/gamedata/Pictures.h"
+#include "tools/gamedata/Sounds.h"
 #include "tools/imagewrite/ImageWrite.h"
-#include "tools/mkdata/Music.h"
-#include "tools/mkdata/Pictures.h"
-#include "tools/mkdata/Sounds.h"
 
 namespace mkdata {
 namespace {

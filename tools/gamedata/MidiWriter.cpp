@@ -1,4 +1,4 @@
-#include "tools/mkdata/MidiWriter.h"
+#include "tools/gamedata/MidiWriter.h"
 
 #include <algorithm>
 #include <sstream>
