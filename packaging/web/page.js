@@ -96,11 +96,16 @@ var Module = (() => {
         await synth.addSMFDataToPlayer(bytes.buffer);
         synth.setPlayerLoop(repeat ? -1 : 1);
         await synth.playPlayer();
+        this.playing = { size: bytes.length, repeat };
       });
     },
     stop() {
-      this.later((synth) => this.silence(synth));
+      this.later(async (synth) => {
+        await this.silence(synth);
+        this.playing = null;
+      });
     },
+    playing: null,  // the piece last started and not stopped: its size, whether it repeats
     // The root mean square of the music's last 2048 samples (the tests').
     level() {
       if (!this.analyser) return 0;

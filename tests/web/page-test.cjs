@@ -220,12 +220,20 @@ async function main() {
         [state, level] = await page.evaluate(() => [Module.SDL2 && Module.SDL2.audioContext ? Module.SDL2.audioContext.state : "none", Module.marigoldMusic.level()]);
       }
       check(state === "running" && level > 0.001, "the audio runs and the title music is heard", `context ${state}, music RMS ${level.toFixed(4)}`);
+      const titlePiece = await page.evaluate(() => Module.marigoldMusic.playing);
       if (size.name === "desktop") await shot(page, "title");
 
       // A click (a touch on a phone) anywhere on the title: the first passage.
       await press(page, 100, 200, size.touch);
       r = await nearer(page, refs.passage1, refs.title, undefined, 10, kSame);
       check(r.ok, "a click reaches the first passage", `distance ${r.d[0].toFixed(1)} to it, ${r.d[1].toFixed(1)} to the title`);
+      // The title music stops and the passage's starts in its place,
+      // repeating, and is heard.
+      await new Promise((res) => setTimeout(res, 1500));
+      const [piece, passageLevel] = await page.evaluate(() => [Module.marigoldMusic.playing, Module.marigoldMusic.level()]);
+      check(titlePiece && piece && piece.size !== titlePiece.size && piece.repeat && passageLevel > 0.001,
+        "the passage's music replaces the title's",
+        `${JSON.stringify(titlePiece)} then ${JSON.stringify(piece)}, music RMS ${passageLevel.toFixed(4)}`);
       if (size.name === "desktop") await shot(page, "passage");
 
       // On to the crossroads; the middle button turns red under the pointer.
