@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <typeinfo>
 
+#include "engine/GaleTimer.h"
 #include "game/UnitCommon.h"
 #include "platform/Platform.h"
 
@@ -67,10 +68,11 @@ std::string StartupErrorText(const std::exception* error, const std::string& mod
          stop;
 }
 
-int RunMarigold(platform::Platform& machine, std::optional<std::uint32_t> seed,
-                const TRunHooks& hooks) {
-  TApplication app(machine);
-  app.Title = kApplicationTitle;
+namespace {
+
+// Makes the main form of the application; on an error, shows the start-up
+// error box and returns null.
+std::unique_ptr<TFormMain> StartGame(TApplication& app, std::optional<std::uint32_t> seed) {
   std::unique_ptr<TFormMain> form;
   std::string text;
   try {
@@ -82,12 +84,26 @@ int RunMarigold(platform::Platform& machine, std::optional<std::uint32_t> seed,
   } catch (...) {
     text = StartupErrorText(nullptr, "marigold");
   }
+  if (!form) app.Platform().ErrorBox(kStartupErrorTitle, text, "");
+  return form;
+}
+
+// What the bootstrap made before it failed, released.
+void ReleaseFailedStart() {
+  DoneGame();
+  FormMain = nullptr;
+}
+
+}  // namespace
+
+int RunMarigold(platform::Platform& machine, std::optional<std::uint32_t> seed,
+                const TRunHooks& hooks) {
+  TApplication app(machine);
+  app.Title = kApplicationTitle;
+  std::unique_ptr<TFormMain> form = StartGame(app, seed);
   if (!form) {
-    machine.ErrorBox(kStartupErrorTitle, text, "");
     if (hooks.Failed) hooks.Failed();
-    // What the bootstrap made before it failed is released before the end.
-    DoneGame();
-    FormMain = nullptr;
+    ReleaseFailedStart();
     return 1;
   }
   if (hooks.Started) hooks.Started();
@@ -95,4 +111,24 @@ int RunMarigold(platform::Platform& machine, std::optional<std::uint32_t> seed,
   if (hooks.Finished) hooks.Finished();
   form.reset();
   return 0;
+}
+
+TMarigoldFrames::TMarigoldFrames(platform::Platform& machine) : app_(machine) {
+  app_.Title = kApplicationTitle;
+  app_.HostDrivesLoop = true;
+}
+
+TMarigoldFrames::~TMarigoldFrames() = default;
+
+bool TMarigoldFrames::Start(std::optional<std::uint32_t> seed) {
+  form_ = StartGame(app_, seed);
+  if (!form_) ReleaseFailedStart();
+  return form_ != nullptr;
+}
+
+bool TMarigoldFrames::Frame() {
+  if (!form_) return false;
+  if (RunHostFrame()) return true;
+  form_.reset();
+  return false;
 }

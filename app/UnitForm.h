@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -66,3 +67,24 @@ struct TRunHooks {
 };
 int RunMarigold(platform::Platform& machine, std::optional<std::uint32_t> seed = std::nullopt,
                 const TRunHooks& hooks = {});
+
+// The same program for a host that calls one pass of the loop per frame
+// itself (the browser) instead of running it: Start makes the application
+// and the main form as RunMarigold does, each Frame is one pass.
+class TMarigoldFrames {
+ public:
+  explicit TMarigoldFrames(platform::Platform& machine);
+  ~TMarigoldFrames();
+  TMarigoldFrames(const TMarigoldFrames&) = delete;
+  TMarigoldFrames& operator=(const TMarigoldFrames&) = delete;
+
+  // False after the start-up error box (what the bootstrap made is released).
+  bool Start(std::optional<std::uint32_t> seed = std::nullopt);
+  // One pass of the loop; false once the game has ended (the form is then
+  // released) or never started.
+  bool Frame();
+
+ private:
+  TApplication app_;
+  std::unique_ptr<TFormMain> form_;
+};

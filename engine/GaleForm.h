@@ -24,6 +24,9 @@ class TApplication {
 
   std::string Title;  // UTF-8; titles error boxes
   TGaleForm* MainForm = nullptr;
+  // Set when the host calls one pass of the loop per frame (RunHostFrame in
+  // app/GaleTimer.h) instead of Run.
+  bool HostDrivesLoop = false;
 
   // Dispatches every pending message to the main form, each inside the error
   // guard (which catches std::exception; a close asks the main form to close). A quit message marks

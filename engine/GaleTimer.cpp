@@ -24,6 +24,10 @@ bool Due(const TGaleThread& task, std::int32_t now) {
   return Runnable(task) && Elapsed(now, task.LastRun) > task.Interval;
 }
 
+// The host-driven loop: whether the timer's loop has started (and not ended
+// with an error).
+bool hostLoopRunning = false;
+
 }  // namespace
 
 TGaleTimer::TGaleTimer(TGaleForm& form) : platform_(&form.Owner().Platform()) {
@@ -34,7 +38,13 @@ TGaleTimer::TGaleTimer(TGaleForm& form) : platform_(&form.Owner().Platform()) {
   accepted_ = true;
   TimerCreated = true;
   ClearTasks();
-  form.StartLoop(RunLoop);
+  if (form.Owner().HostDrivesLoop) {
+    // The host runs the passes; the message only marks the loop started.
+    hostLoopRunning = false;
+    form.StartLoop([] { hostLoopRunning = true; });
+  } else {
+    form.StartLoop(RunLoop);
+  }
   // The clock already steps by 1 ms; there is no resolution to raise.
 }
 
@@ -56,31 +66,61 @@ void TGaleTimer::ClearTasks() {
   Tasks.clear();
 }
 
-void RunLoop() {
+bool RunLoopPass() {
   TApplication& app = *Application;
   platform::Platform& p = app.Platform();
-  for (;;) {
-    app.ProcessMessages();
-    const std::int32_t now = p.Milliseconds();
-    const std::size_t count = Tasks.size();
-    for (std::size_t i = 0; i < count && i < Tasks.size(); ++i) {
-      if (!Due(Tasks[i], now)) continue;
-      // A copy: the routine may add tasks, which may move the list.
-      std::function<void()> routine = Tasks[i].Routine;
-      routine();
-      if (i < Tasks.size()) Tasks[i].LastRun = now;
-    }
-    if (app.Terminated()) return;
+  app.ProcessMessages();
+  // A box that does not hold the pass up holds the tasks up instead.
+  if (p.ErrorBoxOpen()) return !app.Terminated();
+  const std::int32_t now = p.Milliseconds();
+  const std::size_t count = Tasks.size();
+  for (std::size_t i = 0; i < count && i < Tasks.size(); ++i) {
+    if (!Due(Tasks[i], now)) continue;
+    // A copy: the routine may add tasks, which may move the list.
+    std::function<void()> routine = Tasks[i].Routine;
+    routine();
+    if (i < Tasks.size()) Tasks[i].LastRun = now;
+  }
+  return !app.Terminated();
+}
 
+int LoopWaitMs() {
+  const std::int32_t later = Application->Platform().Milliseconds();
+  std::int64_t wait = -1;
+  for (const TGaleThread& task : Tasks) {
+    if (!Runnable(task)) continue;
+    std::int64_t left =
+        std::max<std::int64_t>(0, std::int64_t{task.Interval} + 1 - Elapsed(later, task.LastRun));
+    if (wait < 0 || left < wait) wait = left;
+  }
+  return static_cast<int>(std::min<std::int64_t>(wait, INT_MAX));
+}
+
+void RunLoop() {
+  platform::Platform& p = Application->Platform();
+  while (RunLoopPass()) {
     // Wait for input until the next task is due instead of spinning.
-    const std::int32_t later = p.Milliseconds();
-    std::int64_t wait = -1;
-    for (const TGaleThread& task : Tasks) {
-      if (!Runnable(task)) continue;
-      std::int64_t left =
-          std::max<std::int64_t>(0, std::int64_t{task.Interval} + 1 - Elapsed(later, task.LastRun));
-      if (wait < 0 || left < wait) wait = left;
-    }
-    if (wait != 0) p.WaitEvent(static_cast<int>(std::min<std::int64_t>(wait, INT_MAX)));
+    const int wait = LoopWaitMs();
+    if (wait != 0) p.WaitEvent(wait);
+  }
+}
+
+bool RunHostFrame() {
+  TApplication& app = *Application;
+  platform::Platform& p = app.Platform();
+  if (app.MainForm && !p.WindowShown()) p.ShowWindow();
+  if (app.Terminated()) return false;
+  if (p.ErrorBoxOpen()) return true;
+  if (!hostLoopRunning) {
+    app.ProcessMessages();
+    return !app.Terminated();
+  }
+  try {
+    return RunLoopPass();
+  } catch (const std::exception& error) {
+    // As an error leaves RunLoop: to the guard of the message that started it.
+    hostLoopRunning = false;
+    app.ShowException(error);
+    return !app.Terminated();
   }
 }

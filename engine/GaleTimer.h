@@ -48,3 +48,22 @@ class TGaleTimer {
 // task is due, never longer; with no runnable task, until input comes. An
 // error from a routine leaves the loop at once (that task's LastRun is kept).
 void RunLoop();
+
+// One pass of RunLoop without its wait: the pending messages, then, unless
+// the machine's error box is open, the clock read once and every due task
+// run. An error from a routine leaves the pass at once. Returns false once
+// the application is terminating.
+bool RunLoopPass();
+
+// How long RunLoop waits for input after a pass: milliseconds until the next
+// task is due (0: one is due now), -1 when no task is runnable.
+int LoopWaitMs();
+
+// For a host that calls one pass per frame itself instead of letting the
+// program loop (the browser): the first call shows the main form; each call
+// then does nothing while the machine's error box is open, else dispatches
+// the pending messages, or, once the timer's loop has started, runs one
+// RunLoopPass instead (an error from a routine ends that loop as it ends
+// RunLoop, shown in the error box). Returns false once the application is
+// terminating. Set TApplication::HostDrivesLoop before the timer is made.
+bool RunHostFrame();

@@ -2,7 +2,8 @@
 // candidate font files in order of preference, and opening one with
 // FreeType by its UTF-8 name. One implementation per system: fontconfig on
 // Linux (FontFaces.cpp), the Windows fonts folder on Windows
-// (windows/FontFaces.cpp).
+// (windows/FontFaces.cpp), the font packaged with the page on the web
+// (web/FontFaces.cpp).
 #pragma once
 
 // FreeType: the library and face handles OpenFace works with.

@@ -118,10 +118,16 @@ class Platform {
   virtual void WaitEvent(int timeoutMs) = 0;
 
   virtual void Beep() = 0;
-  // A modal box with the error icon and an OK button; returns when dismissed.
+  // A modal box with the error icon and an OK button; returns when dismissed
+  // (but see ErrorBoxOpen).
   // `where` names the place of a story error ("dat/story.dat:12"), or is empty.
   virtual void ErrorBox(const std::string& title, const std::string& text,
                         const std::string& where) = 0;
+  // True while a box ErrorBox showed is still open. A machine whose ErrorBox
+  // returns only once the box is dismissed never has one open; the browser's,
+  // whose loop is one pass a frame, returns at once and keeps the box over
+  // the passes that follow, which take no input and run no task meanwhile.
+  virtual bool ErrorBoxOpen() const { return false; }
 
   virtual MusicOut& Music() = 0;
   virtual SoundOut& Sound() = 0;

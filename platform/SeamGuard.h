@@ -34,7 +34,10 @@
 #include <random>
 #include <semaphore>
 #include <shared_mutex>
+// (The web build's C++ library, libc++ 13, has no <stop_token> yet.)
+#if __has_include(<stop_token>)
 #include <stop_token>
+#endif
 #include <thread>
 // The C library's own headers, which the compiler's intrinsics headers read.
 #include <stdio.h>

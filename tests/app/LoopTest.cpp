@@ -342,3 +342,83 @@ TEST(FormWindow, UnsizedFormHasAnEmptyClientArea) {
 }
 
 }  // namespace
+
+// The loop driven a pass a frame by a host (the browser), on a machine whose
+// error box stays open over the passes that follow instead of blocking.
+class HostBoxPlatform : public HeadlessPlatform {
+ public:
+  bool ErrorBoxOpen() const override { return boxOpen; }
+  bool boxOpen = false;
+};
+
+class HostLoopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    p.SetTime(1000);
+    app.Title = "焔の庭";
+    app.HostDrivesLoop = true;
+  }
+  // Frames every 16 ms from now until `until`, as the browser calls them;
+  // false once a frame says the application ends.
+  bool FramesUntil(std::int64_t until) {
+    for (; p.Now() < until; p.Advance(16)) {
+      if (!RunHostFrame()) return false;
+    }
+    return true;
+  }
+
+  HostBoxPlatform p;
+  TApplication app{p};
+  TestForm form{app};
+};
+
+TEST_F(HostLoopTest, FramesShowTheFormStartTheLoopAndRunTasksWhenDue) {
+  TGaleTimer timer(form);
+  std::vector<std::int64_t> runs;
+  timer.AddTask([&] { runs.push_back(p.Now()); }, 50, "");
+  p.Schedule(1100, Mouse(Event::Kind::MouseMove, 7, 0));
+  EXPECT_TRUE(FramesUntil(1200));
+  EXPECT_TRUE(p.WindowShown());
+  // The first frame past each due time, measured from the frame that ran it.
+  EXPECT_EQ(runs, (std::vector<std::int64_t>{1064, 1128, 1192}));
+  EXPECT_EQ(form.moves, std::vector<int>{7});
+  EXPECT_EQ(p.BlockedForever(), 0);
+  p.Push(Close());
+  EXPECT_FALSE(RunHostFrame());
+  EXPECT_TRUE(app.Terminated());
+}
+
+TEST_F(HostLoopTest, OpenBoxHoldsInputAndTasksUntilDismissed) {
+  TGaleTimer timer(form);
+  std::vector<std::int64_t> runs;
+  timer.AddTask([&] { runs.push_back(p.Now()); }, 50, "");
+  EXPECT_TRUE(FramesUntil(1070));
+  p.boxOpen = true;
+  p.Push(Mouse(Event::Kind::MouseMove, 9, 0));
+  EXPECT_TRUE(FramesUntil(1300));
+  EXPECT_EQ(runs, std::vector<std::int64_t>{1064});
+  EXPECT_TRUE(form.moves.empty());
+  p.boxOpen = false;
+  EXPECT_TRUE(FramesUntil(1320));
+  // At once after the box, as after a desktop box: the move, then the task.
+  EXPECT_EQ(form.moves, std::vector<int>{9});
+  EXPECT_EQ(runs, (std::vector<std::int64_t>{1064, 1304}));
+}
+
+TEST_F(HostLoopTest, ErrorFromATaskShowsTheBoxAndEndsTheTasksAsTheOwnLoopDoes) {
+  TGaleTimer timer(form);
+  int runs = 0;
+  timer.AddTask(
+      [&] {
+        ++runs;
+        throw std::runtime_error("壊れた");
+      },
+      50, "");
+  p.Schedule(1500, Mouse(Event::Kind::MouseMove, 42, 0));
+  EXPECT_TRUE(FramesUntil(3000));
+  EXPECT_EQ(runs, 1);
+  auto boxes = p.ErrorBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "壊れた.");
+  EXPECT_EQ(form.moves, std::vector<int>{42});
+}
