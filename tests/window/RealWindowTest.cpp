@@ -260,10 +260,11 @@ class RealWindow : public ::testing::Test {
     return g;
   }
 
-  // Waits up to five seconds for the window to take `width` x `height`.
+  // Waits up to ten seconds (a loaded machine) for the window to take
+  // `width` x `height`.
   Geometry AwaitSize(int width, int height) {
     Geometry g;
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
       g = WindowGeometry();
       if (g.width == width && g.height == height) break;
       std::this_thread::sleep_for(100ms);
