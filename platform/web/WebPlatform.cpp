@@ -25,50 +25,12 @@
 #include "platform/Files.h"
 #include "platform/TextRaster.h"
 #include "platform/sdl/ErrorBoxPicture.h"
+#include "platform/sdl/SdlKeys.h"
 #include "platform/web/WebAudio.h"
 
 namespace platform {
 
 namespace {
-
-// SDL key symbols to the Windows virtual-key codes the game knows.
-int VirtualKey(SDL_Keycode sym) {
-  if (sym >= SDLK_a && sym <= SDLK_z) return 'A' + (sym - SDLK_a);
-  if (sym >= SDLK_0 && sym <= SDLK_9) return '0' + (sym - SDLK_0);
-  if (sym >= SDLK_F1 && sym <= SDLK_F12) return 112 + (sym - SDLK_F1);
-  switch (sym) {
-    case SDLK_LALT:
-    case SDLK_RALT:
-      return 18;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-      return 16;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-      return 17;
-    case SDLK_BACKSPACE:
-      return 8;
-    case SDLK_TAB:
-      return 9;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-      return 13;
-    case SDLK_ESCAPE:
-      return 27;
-    case SDLK_SPACE:
-      return 32;
-    case SDLK_LEFT:
-      return 37;
-    case SDLK_UP:
-      return 38;
-    case SDLK_RIGHT:
-      return 39;
-    case SDLK_DOWN:
-      return 40;
-    default:
-      return 0;
-  }
-}
 
 // The box's title bar, drawn above its picture in the canvas.
 constexpr int kTitleBarHeight = 26;
