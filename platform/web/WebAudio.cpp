@@ -132,15 +132,15 @@ struct WebAudio::Impl {
     } catch (...) {
       return {};
     }
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec wav{};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    if (rw == nullptr || SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length) == nullptr) return {};
+    if (rw == nullptr || SDL_LoadWAV_RW(rw, 1, &wav, &buffer, &length) == nullptr) return {};
     std::vector<Sint16> out;
     SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2,
-                          have.freq) >= 0) {
+    if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, 2, have.freq) >=
+        0) {
       std::vector<Uint8> work(std::size_t(length) * std::max(cvt.len_mult, 1));
       std::copy(buffer, buffer + length, work.begin());
       cvt.buf = work.data();

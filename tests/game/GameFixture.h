@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/GaleForm.h"
 #include "app/UnitForm.h"
+#include "engine/GaleForm.h"
 #include "game/UnitCommon.h"
 #include "platform/Encoding.h"
 #include "platform/headless/HeadlessPlatform.h"
