@@ -1,10 +1,11 @@
 // The real machine through SDL2.
 // Implements: the one fixed-size window (hidden until shown, placed by the
 //   caller) at a whole scale chosen from the desktop or asked for, sized in
-//   real pixels; fullscreen on F11 and Alt+Enter; each frame converted once
-//   into a streaming texture that SDL's renderer scales with sharp pixels
-//   (a GPU where there is one, SDL's software renderer rather than an
-//   emulated GL); SDL's event queue as the game's messages (mouse positions
+//   real pixels; fullscreen on F11 and Alt+Enter; each frame converted once,
+//   where there is a GPU into a streaming texture that SDL's renderer scales
+//   with sharp pixels, else (rather than an emulated GL) only its changed
+//   rows, converted and enlarged straight into the window's own surface and
+//   sent to the screen alone; SDL's event queue as the game's messages (mouse positions
 //   mapped back to picture pixels, presses beside the picture dropped,
 //   capture while the left button is down, double clicks as presses, keys as
 //   Windows virtual-key codes, the close box and SIGTERM as Close), SDL's
@@ -104,18 +105,23 @@ bool MayHaveGpu() {
 #endif
 }
 
-// The renderer for `window`: SDL's choice (a GPU's where there is one),
-// SDL's software renderer instead of an emulated GL, a renderer named in
-// SDL_RENDER_DRIVER as named.
-SDL_Renderer* NewRenderer(SDL_Window* window) {
+// A renderer for `window` where it is worth having: SDL's choice (a GPU's),
+// or the one named in SDL_RENDER_DRIVER as named. Null where no GPU draws
+// (none, or GL emulated by the processor) and none is named: the window's
+// own surface does better then.
+SDL_Renderer* GpuRenderer(SDL_Window* window) {
   const bool named = Set(std::getenv("SDL_RENDER_DRIVER"));
   SDL_Renderer* renderer = named || MayHaveGpu() ? SDL_CreateRenderer(window, -1, 0) : nullptr;
   if (renderer && !named && EmulatedGl(renderer)) {
     SDL_DestroyRenderer(renderer);
     renderer = nullptr;
   }
-  if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
   return renderer;
+}
+
+// True for the 32-bit layouts the fast conversion writes.
+bool XrgbLayout(Uint32 format) {
+  return format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
 }
 
 // The texture format for the picture: the window's own where the renderer
@@ -132,7 +138,7 @@ Uint32 PictureFormat(SDL_Renderer* renderer, SDL_Window* window) {
   };
   const Uint32 own = SDL_GetWindowPixelFormat(window);
   for (Uint32 format : {own, Uint32{SDL_PIXELFORMAT_RGB888}, Uint32{SDL_PIXELFORMAT_ARGB8888}}) {
-    if ((format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) && takes(format)) {
+    if (XrgbLayout(format) && takes(format)) {
       return format;
     }
   }
@@ -147,7 +153,7 @@ bool ConvertInto(SDL_Texture* texture, Uint32 format, const std::uint8_t* pixels
   void* out = nullptr;
   int pitch = 0;
   if (SDL_LockTexture(texture, nullptr, &out, &pitch) != 0) return false;
-  if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
+  if (XrgbLayout(format)) {
     // The usual layout: a byte shuffle beats SDL's generic 24-bit
     // conversion many times over.
     BgrToXrgb(pixels, stride, static_cast<std::uint8_t*>(out), pitch, w, h);
@@ -207,25 +213,26 @@ struct Box {
 struct SdlPlatform::Impl {
   WindowOptions options;
   SDL_Window* window = nullptr;
+  // With a GPU, its renderer scales a picture-sized streaming texture.
+  // Without one (renderer null), the window's own surface takes the
+  // picture: only what changed since the last picture (`last`, as the game
+  // gave it) is converted, enlarged and sent to the screen; the window keeps
+  // the rest.
   SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;  // the last picture, textureScale times its size
+  SDL_Texture* texture = nullptr;  // the last picture, at its own size
   Uint32 textureFormat = 0;
-  // Without a GPU, the picture is enlarged here into a texture of the
-  // window's size (SDL's software renderer then only copies it), and only
-  // what changed since the last picture (`last`, as the game gave it) is
-  // converted, enlarged and copied to the window, which keeps the rest.
-  bool prescaled = false;
-  int textureScale = 1;
   std::vector<std::uint8_t> last;  // pictureWidth x pictureHeight, 3 bytes a pixel
-  std::vector<std::uint8_t> row;   // a rectangle of it converted, 4 bytes a pixel
-  bool windowCurrent = false;      // the window shows the whole texture as it is
+  std::vector<std::uint8_t> row;   // one row of it converted, 4 bytes a pixel
+  bool surfaceCurrent = false;     // the window's surface shows the whole of `last` as placed
   int pictureWidth = 0;            // the picture's size, as the game gave it
   int pictureHeight = 0;
   int clientWidth = 0;  // the window's size in SDL's window units
   int clientHeight = 0;
   double pixelsPerUnitX = 1;  // real pixels per window unit (desktops that scale windows)
   double pixelsPerUnitY = 1;
-  Placement place;  // where the picture lies in the window
+  Placement place;      // where the picture lies in the window
+  int placedWidth = 0;  // the window's size in real pixels when it was placed
+  int placedHeight = 0;
   bool fullscreen = false;
   bool startedFullscreen = false;           // ... since the start, never yet in its window
   SDL_Keycode swallowedKey = SDLK_UNKNOWN;  // the fullscreen key, until its release
@@ -266,17 +273,18 @@ struct SdlPlatform::Impl {
     SDL_SetWindowPosition(window, outerLeft + left, outerTop + top);
   }
 
-  // Makes the window's renderer and its picture texture, white like the
-  // empty panel behind the picture until the first picture comes.
-  void OpenRenderer();
+  // Chooses how the picture reaches the screen (a GPU's renderer, else the
+  // window's surface) and starts it white, like the empty panel behind the
+  // picture until the first picture comes.
+  void OpenOutput();
 
-  // Makes the picture texture for `scale` (1 unless prescaled), holding the
-  // last picture.
-  void MakeTexture(int scale);
+  // The window's size in real pixels.
+  void OutputSize(int& w, int& h);
 
-  // Converts and enlarges a rectangle of the last picture into the
-  // prescaled texture.
-  void ScaleFrame(const SDL_Rect& area);
+  // Converts a rectangle of `last` and enlarges it into the window's
+  // surface where it is placed; the part beside the surface is left out.
+  // Returns the surface's rectangle that was written (empty when none).
+  SDL_Rect PaintSurface(SDL_Surface* surface, const SDL_Rect& area);
 
   // Takes a picture into `last`; `bands` become the rectangles that changed,
   // each a run of changed rows.
@@ -353,71 +361,95 @@ struct SdlPlatform::Impl {
 // ---------------------------------------------------------------------------
 // Showing the picture.
 
+void SdlPlatform::Impl::OutputSize(int& w, int& h) {
+  w = h = 0;
+  if (renderer) {
+    if (SDL_GetRendererOutputSize(renderer, &w, &h) != 0) w = h = 0;
+  } else if (SDL_Surface* surface = SDL_GetWindowSurface(window)) {
+    w = surface->w;  // made anew at the window's present size
+    h = surface->h;
+  }
+}
+
 void SdlPlatform::Impl::Replace() {
   int w = 0, h = 0, unitsW = 0, unitsH = 0;
-  if (SDL_GetRendererOutputSize(renderer, &w, &h) != 0) return;
+  OutputSize(w, h);
+  if (w <= 0 || h <= 0) return;
   SDL_GetWindowSize(window, &unitsW, &unitsH);
   pixelsPerUnitX = unitsW > 0 ? double(w) / unitsW : 1;
   pixelsPerUnitY = unitsH > 0 ? double(h) / unitsH : 1;
   place = Place(w, h, pictureWidth, pictureHeight);
-  windowCurrent = false;
-  if (prescaled && texture && textureScale != place.scale) {
-    try {
-      MakeTexture(place.scale);
-    } catch (const std::runtime_error&) {
-      MakeTexture(1);  // too big for the machine: SDL's own scaling then
-    }
-  }
+  placedWidth = w;
+  placedHeight = h;
+  surfaceCurrent = false;
 }
 
 void SdlPlatform::Impl::Draw(const std::uint8_t* pixels, int width, int height, int stride) {
-  if (!texture) return;
   int w = std::min(width, pictureWidth);
   int h = std::min(height, pictureHeight);
   if (w <= 0 || h <= 0) return;
-  if (prescaled) {
-    TakeChanges(pixels, w, h, stride);
-    for (const SDL_Rect& band : bands) ScaleFrame(band);
-    if (windowCurrent) {
-      // Only the changes are copied; the window keeps the rest.
-      const int k = place.scale;
-      for (const SDL_Rect& band : bands) {
-        const SDL_Rect from{band.x * k, band.y * k, band.w * k, band.h * k};
-        const SDL_Rect to{place.left + from.x, place.top + from.y, from.w, from.h};
-        SDL_RenderCopy(renderer, texture, &from, &to);
-      }
-      if (!bands.empty()) SDL_RenderPresent(renderer);
-      return;
-    }
-  } else if (!ConvertInto(texture, textureFormat, pixels, stride, w, h)) {
+  if (renderer) {
+    if (texture && ConvertInto(texture, textureFormat, pixels, stride, w, h)) Redraw();
     return;
   }
-  Redraw();
+  TakeChanges(pixels, w, h, stride);
+  if (!surfaceCurrent) {
+    Redraw();
+    return;
+  }
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  if (!surface) return;
+  if (surface->w != placedWidth || surface->h != placedHeight) {
+    // The window changed size and its surface with it: all anew.
+    Replace();
+    Redraw();
+    return;
+  }
+  std::vector<SDL_Rect> written;
+  written.reserve(bands.size());
+  for (const SDL_Rect& band : bands) {
+    const SDL_Rect r = PaintSurface(surface, band);
+    if (r.w > 0 && r.h > 0) written.push_back(r);
+  }
+  // Only the changes go to the screen.
+  if (!written.empty()) {
+    SDL_UpdateWindowSurfaceRects(window, written.data(), static_cast<int>(written.size()));
+  }
 }
 
 void SdlPlatform::Impl::Redraw() {
-  if (!renderer || !texture) return;
   int w = 0, h = 0;
-  if (SDL_GetRendererOutputSize(renderer, &w, &h) != 0) return;
+  OutputSize(w, h);
+  if (w <= 0 || h <= 0) return;
+  if (w != placedWidth || h != placedHeight) Replace();
   const SDL_Rect picture{place.left, place.top, pictureWidth * place.scale,
                          pictureHeight * place.scale};
-  // A prescaled texture may lag a change of scale by a frame.
-  const SDL_Rect source{0, 0, pictureWidth * textureScale, pictureHeight * textureScale};
-  // Only the margins are filled: a software renderer would otherwise
-  // clear the whole window every frame for nothing.
+  // Only the margins are filled: the picture covers the rest.
   const SDL_Rect margins[4] = {
       {0, 0, w, std::max(0, picture.y)},
       {0, picture.y + picture.h, w, std::max(0, h - picture.y - picture.h)},
       {0, picture.y, std::max(0, picture.x), picture.h},
       {picture.x + picture.w, picture.y, std::max(0, w - picture.x - picture.w), picture.h},
   };
-  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-  for (const SDL_Rect& margin : margins) {
-    if (margin.w > 0 && margin.h > 0) SDL_RenderFillRect(renderer, &margin);
+  if (renderer) {
+    if (!texture) return;
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    for (const SDL_Rect& margin : margins) {
+      if (margin.w > 0 && margin.h > 0) SDL_RenderFillRect(renderer, &margin);
+    }
+    SDL_RenderCopy(renderer, texture, nullptr, &picture);
+    SDL_RenderPresent(renderer);
+    return;
   }
-  SDL_RenderCopy(renderer, texture, &source, &picture);
-  SDL_RenderPresent(renderer);
-  windowCurrent = prescaled && textureScale == place.scale;
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  if (!surface) return;
+  for (const SDL_Rect& margin : margins) {
+    if (margin.w > 0 && margin.h > 0)
+      SDL_FillRect(surface, &margin, SDL_MapRGB(surface->format, 0, 0, 0));
+  }
+  PaintSurface(surface, SDL_Rect{0, 0, pictureWidth, pictureHeight});
+  SDL_UpdateWindowSurface(window);
+  surfaceCurrent = true;
 }
 
 void SdlPlatform::Impl::ToggleFullscreen() {
@@ -435,21 +467,25 @@ void SdlPlatform::Impl::ToggleFullscreen() {
   Redraw();
 }
 
-void SdlPlatform::Impl::OpenRenderer() {
-  renderer = NewRenderer(window);
+void SdlPlatform::Impl::OpenOutput() {
+  renderer = GpuRenderer(window);
+  if (!renderer) {
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (surface && XrgbLayout(surface->format->format)) {
+      last.assign(static_cast<std::size_t>(pictureWidth) * pictureHeight * 3, 0xFF);
+      row.resize(static_cast<std::size_t>(pictureWidth) * 4);
+      return;
+    }
+    // A surface of an unusual layout: SDL's software renderer converts.
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  }
   if (!renderer) throw std::runtime_error(std::string("SDL renderer: ") + SDL_GetError());
   textureFormat = PictureFormat(renderer, window);
-  SDL_RendererInfo info{};
-  SDL_GetRendererInfo(renderer, &info);
-  prescaled =
-      (info.flags & SDL_RENDERER_SOFTWARE) != 0 &&
-      (textureFormat == SDL_PIXELFORMAT_RGB888 || textureFormat == SDL_PIXELFORMAT_ARGB8888);
-  if (prescaled) {
-    last.assign(static_cast<std::size_t>(pictureWidth) * pictureHeight * 3, 0xFF);
-    row.resize(static_cast<std::size_t>(pictureWidth) * pictureHeight * 4);
-  }
-  MakeTexture(1);
-  if (prescaled) return;
+  texture = SDL_CreateTexture(renderer, textureFormat, SDL_TEXTUREACCESS_STREAMING,
+                              std::max(pictureWidth, 1), std::max(pictureHeight, 1));
+  if (!texture) throw std::runtime_error(std::string("SDL texture: ") + SDL_GetError());
+  SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+  SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
   void* out = nullptr;
   int pitch = 0;
   if (SDL_LockTexture(texture, nullptr, &out, &pitch) == 0) {
@@ -458,34 +494,33 @@ void SdlPlatform::Impl::OpenRenderer() {
   }
 }
 
-void SdlPlatform::Impl::MakeTexture(int scale) {
-  if (texture) SDL_DestroyTexture(texture);
-  textureScale = scale;
-  texture =
-      SDL_CreateTexture(renderer, textureFormat, SDL_TEXTUREACCESS_STREAMING,
-                        std::max(pictureWidth * scale, 1), std::max(pictureHeight * scale, 1));
-  if (!texture) throw std::runtime_error(std::string("SDL texture: ") + SDL_GetError());
-  SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
-  SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
-  if (prescaled) ScaleFrame(SDL_Rect{0, 0, pictureWidth, pictureHeight});
-}
-
-void SdlPlatform::Impl::ScaleFrame(const SDL_Rect& area) {
-  const int k = textureScale;
-  const SDL_Rect target{area.x * k, area.y * k, area.w * k, area.h * k};
-  void* out = nullptr;
-  int pitch = 0;
-  if (area.w <= 0 || area.h <= 0 || SDL_LockTexture(texture, &target, &out, &pitch) != 0) return;
+SDL_Rect SdlPlatform::Impl::PaintSurface(SDL_Surface* surface, const SDL_Rect& area) {
+  const int k = place.scale;
+  // The picture pixels whose blocks lie wholly on the surface (all of them
+  // unless the screen is smaller than the picture).
+  const int x0 = std::max(area.x, FloorDiv(-place.left + k - 1, k));
+  const int y0 = std::max(area.y, FloorDiv(-place.top + k - 1, k));
+  const int x1 = std::min(area.x + area.w, FloorDiv(surface->w - place.left, k));
+  const int y1 = std::min(area.y + area.h, FloorDiv(surface->h - place.top, k));
+  if (x1 <= x0 || y1 <= y0) return SDL_Rect{0, 0, 0, 0};
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return SDL_Rect{0, 0, 0, 0};
   const std::size_t lastStride = static_cast<std::size_t>(pictureWidth) * 3;
-  const std::uint8_t* from = &last[area.y * lastStride + area.x * 3];
-  if (k == 1) {
-    BgrToXrgb(from, static_cast<int>(lastStride), static_cast<std::uint8_t*>(out), pitch, area.w,
-              area.h);
-  } else {
-    BgrToXrgb(from, static_cast<int>(lastStride), row.data(), area.w * 4, area.w, area.h);
-    ScaleXrgb(row.data(), area.w * 4, static_cast<std::uint8_t*>(out), pitch, area.w, area.h, k);
+  const int w = x1 - x0;
+  auto* pixels = static_cast<std::uint8_t*>(surface->pixels);
+  for (int y = y0; y < y1; ++y) {
+    const std::uint8_t* from = &last[y * lastStride + x0 * 3];
+    std::uint8_t* to = pixels + std::ptrdiff_t{place.top + y * k} * surface->pitch +
+                       std::ptrdiff_t{place.left + x0 * k} * 4;
+    if (k == 1) {
+      BgrToXrgb(from, static_cast<int>(lastStride), to, surface->pitch, w, 1);
+    } else {
+      // A row at a time, so that the converted row is still in the cache.
+      BgrToXrgb(from, static_cast<int>(lastStride), row.data(), w * 4, w, 1);
+      ScaleXrgb(row.data(), w * 4, to, surface->pitch, w, 1, k);
+    }
   }
-  SDL_UnlockTexture(texture);
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  return SDL_Rect{place.left + x0 * k, place.top + y0 * k, w * k, (y1 - y0) * k};
 }
 
 void SdlPlatform::Impl::TakeChanges(const std::uint8_t* pixels, int width, int height, int stride) {
@@ -604,15 +639,15 @@ void SdlPlatform::CreateWindow(const std::string& caption, int clientWidth, int 
   if (m.window) return;
   m.pictureWidth = std::max(clientWidth, 0);
   m.pictureHeight = std::max(clientHeight, 0);
-  // Where no GPU draws, SDL's software renderer writes straight into the
-  // window's own surface; SDL must not back that surface with a GL texture
+  // Where no GPU draws, the picture goes straight into the window's own
+  // surface; SDL must not back that surface with a GL texture
   // (without a GPU, GL is itself emulated in software at many times the cost).
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   m.window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                               std::max(m.pictureWidth, 1), std::max(m.pictureHeight, 1),
                               SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!m.window) throw std::runtime_error(std::string("SDL window: ") + SDL_GetError());
-  m.OpenRenderer();
+  m.OpenOutput();
   m.Replace();  // the desktop's pixels per window unit
   // The window is sized in real pixels: on a desktop that scales windows it
   // is given fewer of its units.

@@ -260,13 +260,16 @@ class RealWindow : public ::testing::Test {
     return g;
   }
 
-  // Waits up to ten seconds (a loaded machine) for the window to take
-  // `width` x `height`.
-  Geometry AwaitSize(int width, int height) {
+  // Waits up to thirty seconds (a loaded machine, a sanitizer build) for
+  // the window to take `width` x `height` and, where asked, to lie at
+  // (x, y): a window manager may place it after sizing it.
+  Geometry AwaitSize(int width, int height, int x = -1, int y = -1) {
     Geometry g;
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < 300; ++attempt) {
       g = WindowGeometry();
-      if (g.width == width && g.height == height) break;
+      if (g.width == width && g.height == height && (x < 0 || g.x == x) && (y < 0 || g.y == y)) {
+        break;
+      }
       std::this_thread::sleep_for(100ms);
     }
     return g;
@@ -441,7 +444,8 @@ TEST_F(RealWindow, OpensAtTheLargestScaleThatFitsTheScreenCentred) {
     game.Kill();
     StartDisplay(c.width, c.height);
     StartGame();
-    const Geometry g = AwaitSize(600 * c.scale, 400 * c.scale);
+    const Geometry g = AwaitSize(600 * c.scale, 400 * c.scale, (c.width - 600 * c.scale) / 2,
+                                 (c.height - 400 * c.scale) / 2);
     EXPECT_EQ(g.width, 600 * c.scale);
     EXPECT_EQ(g.height, 400 * c.scale);
     EXPECT_EQ(g.x, (c.width - g.width) / 2);
@@ -535,6 +539,38 @@ TEST_F(RealWindow, F11FillsTheScreenOnBlackAndComesBack) {
   EXPECT_EQ(outside, 0) << "margins not black";
   Xdo("key F11");
   EXPECT_EQ(AwaitSize(600, 400).width, 600) << "F11 did not bring the window back";
+}
+
+// On a screen smaller than the picture, fullscreen shows the picture's
+// middle over the whole screen (nothing drawn beside the window's memory),
+// and the game plays on.
+TEST_F(RealWindow, FullscreenOnAScreenSmallerThanThePictureCoversItAndPlaysOn) {
+  if (underWine_) GTEST_SKIP() << "the Linux build's windows";
+  if (!OnPath("openbox")) GTEST_SKIP() << "openbox missing (scripts/setup installs it)";
+  StartDisplay(500, 300);
+  Child manager;
+  manager.Start({"openbox"}, {"DISPLAY=" + display_});
+  std::this_thread::sleep_for(500ms);
+  StartGame({"--fullscreen"});
+  ASSERT_EQ(AwaitSize(500, 300).width, 500);
+  int lit = 0;
+  for (int attempt = 0; attempt < 100 && lit < 500 * 300 * 9 / 10; ++attempt) {
+    std::this_thread::sleep_for(100ms);
+    const Shot shot = Grab();
+    lit = 0;
+    for (int y = 0; y < 300; ++y) {
+      for (int x = 0; x < 500; ++x) {
+        const Rgb p = shot.At(x, y);
+        lit += (p.r + p.g + p.b > 60) ? 1 : 0;
+      }
+    }
+  }
+  EXPECT_GT(lit, 500 * 300 * 9 / 10) << "the picture does not cover the screen";
+  left_ = -50;
+  top_ = -50;
+  Xdo("mousemove " + At(300, 200) + " click 1");
+  std::this_thread::sleep_for(1s);
+  EXPECT_EQ(game.Wait(0ms), -1) << "the game ended";
 }
 
 // The 1-based line of `text` in a UTF-8 file, or 0.
