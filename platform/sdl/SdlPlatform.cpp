@@ -478,6 +478,9 @@ void SdlPlatform::Impl::OpenOutput() {
     }
     // A surface of an unusual layout: SDL's software renderer converts.
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    // No surface at all (a video driver without one): any renderer, even
+    // an emulated GL, rather than no picture.
+    if (!renderer) renderer = SDL_CreateRenderer(window, -1, 0);
   }
   if (!renderer) throw std::runtime_error(std::string("SDL renderer: ") + SDL_GetError());
   textureFormat = PictureFormat(renderer, window);
