@@ -5,11 +5,11 @@
 //   where there is a GPU into a streaming texture that SDL's renderer scales
 //   with sharp pixels, else (rather than an emulated GL) only its changed
 //   rows, converted and enlarged straight into the window's own surface and
-//   sent to the screen alone; SDL's event queue as the game's messages (mouse positions
-//   mapped back to picture pixels, presses beside the picture dropped,
-//   capture while the left button is down, double clicks as presses, keys as
-//   Windows virtual-key codes, the close box and SIGTERM as Close), SDL's
-//   millisecond clock, the error box (a modal window of its own showing
+//   sent to the screen alone; SDL's event queue as the game's messages
+//   (mouse positions mapped back to picture pixels, presses beside the
+//   picture dropped, capture while the left button is down, double clicks as
+//   presses, keys as Windows virtual-key codes, the close box and SIGTERM as
+//   Close), SDL's millisecond clock, the error box (a modal window of its own showing
 //   ErrorBoxPicture at the picture's scale, the text on the error stream
 //   too), and the audio of SdlAudio.
 //
@@ -290,6 +290,7 @@ struct SdlPlatform::Impl {
   // each a run of changed rows.
   void TakeChanges(const std::uint8_t* pixels, int width, int height, int stride);
   std::vector<SDL_Rect> bands;
+  std::vector<SDL_Rect> written;  // the window's rectangles a picture changed
 
   // The window scale: the one asked for as far as the display holds it,
   // else the largest that fits the usable desktop's share.
@@ -393,20 +394,13 @@ void SdlPlatform::Impl::Draw(const std::uint8_t* pixels, int width, int height, 
     return;
   }
   TakeChanges(pixels, w, h, stride);
-  if (!surfaceCurrent) {
-    Redraw();
-    return;
-  }
   SDL_Surface* surface = SDL_GetWindowSurface(window);
   if (!surface) return;
-  if (surface->w != placedWidth || surface->h != placedHeight) {
-    // The window changed size and its surface with it: all anew.
-    Replace();
-    Redraw();
+  if (!surfaceCurrent || surface->w != placedWidth || surface->h != placedHeight) {
+    Redraw();  // all anew, placed again where the window changed size
     return;
   }
-  std::vector<SDL_Rect> written;
-  written.reserve(bands.size());
+  written.clear();
   for (const SDL_Rect& band : bands) {
     const SDL_Rect r = PaintSurface(surface, band);
     if (r.w > 0 && r.h > 0) written.push_back(r);
